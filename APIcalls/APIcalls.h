@@ -1,0 +1,83 @@
+// The Windows operations that Trawlix's logic calls. The logic never includes <windows.h>;
+// the Win32 shell implements this interface with the real calls and the tests with a fake desktop.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace trawlix {
+
+// A window handle as the system passes it (32 bits on the Windows target).
+using WindowHandle = std::uintptr_t;
+
+// EnumWindows callback: return 1 to go on with the next window, 0 to stop.
+using EnumWindowsProc = std::int32_t (*)(WindowHandle window, std::intptr_t appValue);
+
+// The first, 88-byte ANSI version of NOTIFYICONDATA: six 32-bit fields and a 64-byte tip.
+struct TrayIconRecord {
+    std::uint32_t cbSize = 0;
+    std::uint32_t hWnd = 0;
+    std::uint32_t uID = 0;
+    std::uint32_t uFlags = 0;
+    std::uint32_t uCallbackMessage = 0;
+    std::uint32_t hIcon = 0;
+    char szTip[64] = {};
+};
+static_assert(sizeof(TrayIconRecord) == 88, "the shell reads exactly 88 bytes");
+
+// A registry value as stored: its type (REG_SZ = 1, REG_DWORD = 4, ...) and raw bytes.
+struct RegistryValue {
+    std::uint32_t type = 0;
+    std::vector<unsigned char> data;
+};
+
+// Constants of the calls below, with their Windows values.
+inline constexpr std::uint32_t KEYEVENTF_KEYUP_FLAG = 2;
+inline constexpr std::uint32_t MOUSEEVENTF_LEFTDOWN_FLAG = 2;
+inline constexpr std::uint32_t MOUSEEVENTF_LEFTUP_FLAG = 4;
+inline constexpr int SW_SHOW_CMD = 5;
+inline constexpr int SW_SHOWMAXIMIZED_CMD = 3;
+inline constexpr int SW_MINIMIZE_CMD = 6;
+inline constexpr std::uint32_t NIM_ADD_CODE = 0;
+inline constexpr std::uint32_t NIM_DELETE_CODE = 2;
+
+class APIcalls {
+public:
+    virtual ~APIcalls() = default;
+
+    // user32: input
+    virtual void keybd_event(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags, std::uintptr_t extra) = 0;
+    virtual void mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
+                             std::uintptr_t extra) = 0;
+    virtual bool SetCursorPos(int x, int y) = 0;
+
+    // user32: windows
+    virtual bool EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) = 0;
+    virtual WindowHandle GetForegroundWindow() = 0;
+    virtual int GetWindowTextLengthA(WindowHandle window) = 0;
+    // Copies at most size - 1 characters and a terminating NUL into buffer.
+    virtual int GetWindowTextA(WindowHandle window, char* buffer, int size) = 0;
+    virtual bool SetForegroundWindow(WindowHandle window) = 0;
+    virtual bool ShowWindow(WindowHandle window, int command) = 0;
+    // A modal box with an OK button only, no icon, captioned with the application title.
+    virtual void MsgBox(const std::string& text) = 0;
+
+    // kernel32
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
+
+    // The folder of the running executable, without a trailing file name.
+    virtual std::string AppPath() = 0;
+
+    // shell32
+    virtual bool Shell_NotifyIconA(std::uint32_t message, const TrayIconRecord& record) = 0;
+    virtual void ShellExecuteA(WindowHandle owner, const std::string& operation, const std::string& file,
+                               const std::string& parameters, const std::string& directory, int show) = 0;
+
+    // advapi32: string values below HKEY_CURRENT_USER\<subKey>
+    virtual std::optional<RegistryValue> ReadRegistryValue(const std::string& subKey, const std::string& name) = 0;
+    virtual void WriteRegistryString(const std::string& subKey, const std::string& name, const std::string& value) = 0;
+};
+
+}  // namespace trawlix

@@ -1,0 +1,114 @@
+#include "Win32APIcalls.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "panel/AppInfo.h"
+
+namespace trawlix {
+
+namespace {
+HWND toHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+
+// EnumWindows wants a stdcall function; this one hands each window to the portable callback.
+struct EnumContext {
+    EnumWindowsProc proc;
+    std::intptr_t appValue;
+};
+BOOL CALLBACK enumThunk(HWND window, LPARAM context) {
+    auto* c = reinterpret_cast<EnumContext*>(context);
+    return c->proc(reinterpret_cast<WindowHandle>(window), c->appValue) != 0;
+}
+}  // namespace
+
+void Win32APIcalls::keybd_event(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags, std::uintptr_t extra) {
+    ::keybd_event(vk, scan, flags, extra);
+}
+
+void Win32APIcalls::mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
+                                std::uintptr_t extra) {
+    ::mouse_event(flags, dx, dy, data, extra);
+}
+
+bool Win32APIcalls::SetCursorPos(int x, int y) { return ::SetCursorPos(x, y) != FALSE; }
+
+bool Win32APIcalls::EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) {
+    EnumContext context{proc, appValue};
+    return ::EnumWindows(enumThunk, reinterpret_cast<LPARAM>(&context)) != FALSE;
+}
+
+WindowHandle Win32APIcalls::GetForegroundWindow() { return reinterpret_cast<WindowHandle>(::GetForegroundWindow()); }
+
+int Win32APIcalls::GetWindowTextLengthA(WindowHandle window) { return ::GetWindowTextLengthA(toHwnd(window)); }
+
+int Win32APIcalls::GetWindowTextA(WindowHandle window, char* buffer, int size) {
+    return ::GetWindowTextA(toHwnd(window), buffer, size);
+}
+
+bool Win32APIcalls::SetForegroundWindow(WindowHandle window) { return ::SetForegroundWindow(toHwnd(window)) != FALSE; }
+
+bool Win32APIcalls::ShowWindow(WindowHandle window, int command) { return ::ShowWindow(toHwnd(window), command) != FALSE; }
+
+void Win32APIcalls::MsgBox(const std::string& text) {
+    // No owner: the main window may be hidden in the notification area. Task-modal keeps the
+    // program's own windows disabled until the box is closed.
+    ::MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+void Win32APIcalls::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+std::string Win32APIcalls::AppPath() {
+    char path[MAX_PATH];
+    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+bool Win32APIcalls::Shell_NotifyIconA(std::uint32_t message, const TrayIconRecord& record) {
+    // The record is the first NOTIFYICONDATAA layout; cbSize 88 tells the shell so.
+    NOTIFYICONDATAA data{};
+    data.cbSize = record.cbSize;
+    data.hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(record.hWnd));
+    data.uID = record.uID;
+    data.uFlags = record.uFlags;
+    data.uCallbackMessage = record.uCallbackMessage;
+    data.hIcon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(record.hIcon));
+    std::memcpy(data.szTip, record.szTip, sizeof record.szTip);
+    return ::Shell_NotifyIconA(message, &data) != FALSE;
+}
+
+void Win32APIcalls::ShellExecuteA(WindowHandle owner, const std::string& operation, const std::string& file,
+                                  const std::string& parameters, const std::string& directory, int show) {
+    ::ShellExecuteA(toHwnd(owner), operation.c_str(), file.c_str(), parameters.c_str(), directory.c_str(), show);
+}
+
+std::optional<RegistryValue> Win32APIcalls::ReadRegistryValue(const std::string& subKey, const std::string& name) {
+    HKEY key;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    RegistryValue value;
+    DWORD type = 0, size = 0;
+    LONG status = ::RegQueryValueExA(key, name.c_str(), nullptr, &type, nullptr, &size);
+    if (status == ERROR_SUCCESS) {
+        value.data.resize(size);
+        status = ::RegQueryValueExA(key, name.c_str(), nullptr, &type, size ? value.data.data() : nullptr, &size);
+        value.data.resize(size);
+    }
+    ::RegCloseKey(key);
+    if (status != ERROR_SUCCESS) return std::nullopt;
+    value.type = type;
+    return value;
+}
+
+void Win32APIcalls::WriteRegistryString(const std::string& subKey, const std::string& name, const std::string& value) {
+    HKEY key;
+    if (::RegCreateKeyExA(HKEY_CURRENT_USER, subKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    ::RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>(value.size() + 1));
+    ::RegCloseKey(key);
+}
+
+}  // namespace trawlix

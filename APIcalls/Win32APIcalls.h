@@ -1,0 +1,32 @@
+// APIcalls with the real Windows calls.
+#pragma once
+
+#include <windows.h>
+
+#include "APIcalls/APIcalls.h"
+
+namespace trawlix {
+
+class Win32APIcalls : public APIcalls {
+public:
+    void keybd_event(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags, std::uintptr_t extra) override;
+    void mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
+                     std::uintptr_t extra) override;
+    bool SetCursorPos(int x, int y) override;
+    bool EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) override;
+    WindowHandle GetForegroundWindow() override;
+    int GetWindowTextLengthA(WindowHandle window) override;
+    int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
+    bool SetForegroundWindow(WindowHandle window) override;
+    bool ShowWindow(WindowHandle window, int command) override;
+    void MsgBox(const std::string& text) override;
+    void Sleep(std::uint32_t milliseconds) override;
+    std::string AppPath() override;
+    bool Shell_NotifyIconA(std::uint32_t message, const TrayIconRecord& record) override;
+    void ShellExecuteA(WindowHandle owner, const std::string& operation, const std::string& file,
+                       const std::string& parameters, const std::string& directory, int show) override;
+    std::optional<RegistryValue> ReadRegistryValue(const std::string& subKey, const std::string& name) override;
+    void WriteRegistryString(const std::string& subKey, const std::string& name, const std::string& value) override;
+};
+
+}  // namespace trawlix

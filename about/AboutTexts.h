@@ -1,0 +1,27 @@
+// The About box's texts and the link opener for the shortcut files beside the executable.
+#pragma once
+
+#include <string>
+
+#include "APIcalls/APIcalls.h"
+
+namespace trawlix {
+
+inline constexpr const char* kDonateFile = "\\Donate.url";
+inline constexpr const char* kEmailMeFile = "\\EmailMe.url";
+inline constexpr const char* kHomePageFile = "\\HomePage.url";
+
+// Where the author can be reached; the shortcut files beside the executable point to the same places.
+inline constexpr const char* kAuthorEmail = "trawlix@example.org";
+inline constexpr const char* kAuthorWebSite = "www.example.org/trawlix";
+
+// The "Key Features" text. The runs of blanks push each numbered item onto a new line of the label.
+std::string featureList();
+// The note under the separator: how to reach the author and where the updates are.
+std::string contactNote();
+
+// Opens <program folder><file> through the shell with the given owner window; the result is not
+// examined, so a missing file changes nothing.
+void openLink(APIcalls& api, WindowHandle owner, const std::string& file);
+
+}  // namespace trawlix

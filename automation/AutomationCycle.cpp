@@ -1,0 +1,79 @@
+#include "AutomationCycle.h"
+
+#include "automation/ClientFinder.h"
+#include "automation/KeyInput.h"
+#include "panel/NumberText.h"
+
+namespace trawlix {
+
+double downloadsToWorkOn(const std::string& downloadCount) {
+    return parseNumberText(downloadCount).value_or(0);
+}
+
+TickResult AutomationCycle::Timer_Timer() {
+    // Ticks keep coming while the "not running" message is open; the program ends when it closes.
+    if (ending_) return TickResult::Ignored;
+    if (state_.tickCount > state_.periodMinutes) return runCycle();
+    ++state_.tickCount;
+    return TickResult::Counted;
+}
+
+TickResult AutomationCycle::runCycle() {
+    clientWindow = 0;
+    api_.EnumWindows(FindClientWindowProc, reinterpret_cast<std::intptr_t>(&api_));
+    if (clientWindow == 0) {
+        ending_ = true;
+        api_.MsgBox(kClientMissingMessage);
+        return TickResult::ClientNotRunning;
+    }
+
+    // Alt hands the keyboard to the client's menu bar; Right, the Downs and Enter pick the view.
+    tap(VK_ALT);
+    tap(VK_RIGHT_ARROW);
+    tap(VK_DOWN_ARROW, 5);
+    tap(VK_ENTER);
+    api_.Sleep(kMenuPauseMs);
+    if (!clientInFront()) return giveUp();
+
+    LeftClick(api_, kClickX, kClickY);
+
+    const double downloads = downloadsToWorkOn(state_.downloadCount);
+    for (double i = 1; i <= downloads; ++i) {
+        tap(VK_CONTEXT_MENU);
+        tap(VK_LETTER_E);
+        if (!clientInFront()) return giveUp();
+        tap(VK_ENTER);
+        tap(VK_CONTEXT_MENU);
+        tap(VK_LETTER_R);
+        if (!clientInFront()) return giveUp();
+        tap(VK_ENTER);
+        tap(VK_CONTEXT_MENU);
+        tap(VK_DOWN_ARROW, 5);
+        if (!clientInFront()) return giveUp();
+        tap(VK_ENTER);
+        tap(VK_DOWN_ARROW);
+    }
+    // Back up over the rows the loop stepped down.
+    for (double i = 1; i <= downloads; ++i) tap(VK_UP_ARROW);
+
+    state_.tickCount = 1;
+    return TickResult::Completed;
+}
+
+bool AutomationCycle::clientInFront() {
+    state_.titleText = readWindowTitle(api_, api_.GetForegroundWindow());
+    return titleMarksClient(state_.titleText);
+}
+
+TickResult AutomationCycle::giveUp() {
+    // The period shrinks by a minute per give-up, down to the smallest value it can hold.
+    if (state_.periodMinutes > INT16_MIN) --state_.periodMinutes;
+    tap(VK_ESC);
+    return TickResult::GaveUp;
+}
+
+void AutomationCycle::tap(int key, int times) {
+    for (int i = 0; i < times; ++i) KeyPress(api_, key);
+}
+
+}  // namespace trawlix

@@ -1,0 +1,43 @@
+// The one-minute tick: count minutes, and when the period is due drive the client with its key script.
+#pragma once
+
+#include "APIcalls/APIcalls.h"
+#include "panel/PanelState.h"
+
+namespace trawlix {
+
+inline constexpr const char* kClientMissingMessage =
+    "KaZaA Media Desktop is not running, please start KaZaA first and try again.";
+inline constexpr int kClickX = 119;
+inline constexpr int kClickY = 150;
+inline constexpr unsigned kMenuPauseMs = 500;
+
+enum class TickResult {
+    Counted,           // not due: one more minute counted
+    Completed,         // the whole script ran; counting starts again
+    GaveUp,            // the client lost the front; the cycle runs again next tick
+    ClientNotRunning,  // the message was shown and closed; the program ends now
+    Ignored,           // a tick that came while the program is ending
+};
+
+// The number of downloads as the per-download loops use it: empty or not a number counts as 0.
+double downloadsToWorkOn(const std::string& downloadCount);
+
+class AutomationCycle {
+public:
+    AutomationCycle(PanelState& state, APIcalls& api) : state_(state), api_(api) {}
+
+    TickResult Timer_Timer();
+
+private:
+    TickResult runCycle();
+    bool clientInFront();
+    TickResult giveUp();
+    void tap(int key, int times = 1);
+
+    PanelState& state_;
+    APIcalls& api_;
+    bool ending_ = false;
+};
+
+}  // namespace trawlix

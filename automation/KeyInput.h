@@ -1,0 +1,33 @@
+// Synthetic input: key taps by virtual-key code and the left click at a screen point.
+#pragma once
+
+#include <cstdint>
+
+#include "APIcalls/APIcalls.h"
+
+namespace trawlix {
+
+// Virtual-key codes the cycle taps.
+enum VirtualKey : std::int32_t {
+    VK_ENTER = 13,
+    VK_ALT = 18,
+    VK_ESC = 27,
+    VK_UP_ARROW = 38,
+    VK_RIGHT_ARROW = 39,
+    VK_DOWN_ARROW = 40,
+    VK_LETTER_E = 69,
+    VK_LETTER_R = 82,
+    VK_CONTEXT_MENU = 93,
+};
+
+// One event each, scan code 0, never the extended-key flag. A code outside 0..255 is not a key:
+// it produces no event rather than a different, truncated one.
+void KeyDown(APIcalls& api, const std::int32_t& KeyCode);
+void KeyUp(APIcalls& api, const std::int32_t& KeyCode);
+// A tap: down, then up, nothing in between.
+void KeyPress(APIcalls& api, const std::int32_t& KeyCode);
+
+// Moves the pointer to the point and presses and releases the left button there; the pointer stays.
+void LeftClick(APIcalls& api, int x, int y);
+
+}  // namespace trawlix

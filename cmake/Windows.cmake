@@ -1,0 +1,36 @@
+# The Windows side: Trawlix.exe, the stand-in client and the end-to-end tests that run under Wine.
+enable_language(RC)
+
+if(MINGW)
+  # System DLLs only: no libgcc or libstdc++ DLL to ship beside the program.
+  set(TRAWLIX_STATIC_LINK -static -static-libgcc -static-libstdc++)
+endif()
+
+add_executable(Trawlix WIN32
+  panel/WinMain.cpp
+  panel/TrawlixWindow.cpp
+  panel/TrayHandlers.cpp
+  panel/ArmingHandlers.cpp
+  about/AboutWindow.cpp
+  APIcalls/Win32APIcalls.cpp
+  resources/trawlix.rc
+)
+target_link_libraries(Trawlix PRIVATE trawlix_logic user32 gdi32 shell32 advapi32 comctl32)
+target_link_options(Trawlix PRIVATE ${TRAWLIX_STATIC_LINK})
+
+# The shortcut files the About box opens live beside the executable.
+set(TRAWLIX_LINK_FILES Donate.url EmailMe.url HomePage.url)
+foreach(file ${TRAWLIX_LINK_FILES})
+  add_custom_command(TARGET Trawlix POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_CURRENT_SOURCE_DIR}/resources/${file}
+            $<TARGET_FILE_DIR:Trawlix>/${file})
+endforeach()
+
+# A plain window of our own that takes the client's place here and logs the input it receives.
+add_executable(StandInClient WIN32 tests/standin/StandInClient.cpp)
+target_link_libraries(StandInClient PRIVATE user32 gdi32 comctl32)
+target_link_options(StandInClient PRIVATE ${TRAWLIX_STATIC_LINK})
+
+if(CMAKE_CROSSCOMPILING)
+  include(cmake/EndToEnd.cmake)
+endif()

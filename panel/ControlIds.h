@@ -1,0 +1,33 @@
+// Child-window and menu identifiers of the main window. The end-to-end tests find controls by them.
+#pragma once
+
+namespace trawlix::ids {
+
+enum Control : int {
+    numberdl = 101,
+    interval = 102,
+    timeunits = 103,
+    go = 104,
+    stops = 105,
+    Command1 = 106,
+    Label1 = 111,
+    Label2 = 112,
+    Label3 = 113,
+    Label4 = 114,
+};
+
+enum Menu : int {
+    mnusave = 201,
+    mnuAbout = 202,
+    mnuDonate = 203,
+    mnuShow = 211,
+    mnuEnable = 212,
+    mnuDisable = 213,
+    mnuExit = 214,
+};
+
+// The one-minute timer.
+inline constexpr unsigned Timer = 1;
+inline constexpr unsigned TimerIntervalMs = 60000;
+
+}  // namespace trawlix::ids

@@ -1,0 +1,226 @@
+#include "TrawlixWindow.h"
+
+#include <commctrl.h>
+
+#include "about/AboutTexts.h"
+#include "about/AboutWindow.h"
+#include "panel/AppInfo.h"
+#include "panel/ControlIds.h"
+#include "panel/Settings.h"
+#include "panel/TrayIcon.h"
+
+namespace trawlix {
+
+namespace {
+constexpr const char* kClassName = "TrawlixMainWindow";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr int kClientWidth = 455;
+constexpr int kClientHeight = 181;
+
+struct ControlSpec {
+    int id;
+    const char* className;
+    const char* text;
+    DWORD style;
+    DWORD exStyle;
+    int left, top, width, height;
+};
+
+// In tab order: the creation order is the order Tab walks the focus.
+const ControlSpec kControls[] = {
+    {ids::go, "BUTTON", "Enable", BS_PUSHBUTTON | WS_TABSTOP, 0, 80, 120, 81, 25},
+    {ids::stops, "BUTTON", "Disable", BS_PUSHBUTTON | WS_TABSTOP, 0, 184, 120, 81, 25},
+    {ids::numberdl, "EDIT", "3", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 344, 32, 65, 19},
+    {ids::Label1, "STATIC", "Number of simulatneous downloads you want in KaZaA", SS_LEFT, 0, 72, 32, 265, 17},
+    {ids::Label2, "STATIC", "How often do you want to find more sources", SS_LEFT, 0, 72, 64, 225, 17},
+    {ids::Label3, "STATIC", "Every", SS_LEFT, 0, 72, 88, 33, 17},
+    {ids::interval, "EDIT", "10", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 88, 105, 21},
+    // The height includes the drop-down list.
+    {ids::timeunits, "COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0, 224, 88, 129,
+     120},
+    {ids::Label4, "STATIC", "Status: Disabled", SS_LEFT, 0, 184, 152, 81, 17},
+    {ids::Command1, "BUTTON", "Exit", BS_PUSHBUTTON | WS_TABSTOP, 0, 288, 120, 73, 25},
+};
+}  // namespace
+
+Trawlix::Trawlix(HINSTANCE instance, APIcalls& api) : instance_(instance), api_(api) {}
+
+bool Trawlix::Create() {
+    icon_ = LoadIconA(instance_, MAKEINTRESOURCEA(1));
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance_;
+    windowClass.hIcon = icon_;
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassExA(&windowClass);
+
+    HMENU menuBar = CreateMenu();
+    AppendMenuA(menuBar, MF_STRING, ids::mnusave, "Load Default Settings     ");
+    AppendMenuA(menuBar, MF_STRING, ids::mnuAbout, "About     ");
+    AppendMenuA(menuBar, MF_STRING, ids::mnuDonate, "Donate!");
+    popupMenu_ = CreatePopupMenu();
+    AppendMenuA(popupMenu_, MF_STRING, ids::mnuShow, "&Show");
+    AppendMenuA(popupMenu_, MF_STRING, ids::mnuEnable, "&Enable");
+    AppendMenuA(popupMenu_, MF_STRING, ids::mnuDisable, "&Disable");
+    AppendMenuA(popupMenu_, MF_STRING, ids::mnuExit, "&Exit");
+
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    AdjustWindowRectEx(&frame, kStyle, TRUE, 0);
+    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    window_ = CreateWindowExA(0, kClassName, kWindowTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                              frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, instance_, this);
+    if (!window_) return false;
+    ShowWindow(window_, SW_SHOWNORMAL);
+    UpdateWindow(window_);
+    return true;
+}
+
+bool Trawlix::TranslateDialogMessage(MSG* message) {
+    return window_ && IsDialogMessageA(window_, message);
+}
+
+LRESULT CALLBACK Trawlix::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<Trawlix*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Trawlix*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return self ? self->HandleMessage(message, wParam, lParam) : DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT Trawlix::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        Form_Load();
+        return 0;
+    case WM_ACTIVATE:
+        // Give the focus back to the control that had it, so Tab and the buttons' keys keep working.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            savedFocus_ = GetFocus();
+        } else {
+            HWND focus = savedFocus_ && IsWindowEnabled(savedFocus_) ? savedFocus_ : Control(ids::go);
+            if (!IsWindowEnabled(focus)) focus = Control(ids::stops);
+            SetFocus(focus);
+        }
+        return 0;
+    case WM_SIZE:
+        Form_Resize();
+        return 0;
+    case WM_MOUSEMOVE:
+        // Also the notification icon's callback: the mouse code arrives as the X coordinate.
+        Form_MouseMove(static_cast<short>(LOWORD(lParam)));
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == ids::Timer) Timer_Timer();
+        return 0;
+    case WM_CLOSE:
+        Form_Unload();
+        DestroyWindow(window_);
+        return 0;
+    case WM_ENDSESSION:
+        // Windows ends the process after this message without any further one.
+        if (wParam) Form_Unload();
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+            OnTaskbarCreated();
+            return 0;
+        }
+        return DefWindowProcA(window_, message, wParam, lParam);
+    }
+}
+
+void Trawlix::CreateControls() {
+    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    for (const ControlSpec& c : kControls) {
+        HWND control = CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, c.left, c.top,
+                                       c.width, c.height, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                                       instance_, nullptr);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+    HWND units = Control(ids::timeunits);
+    SendMessageA(units, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Minutes"));
+    SendMessageA(units, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Hours"));
+    SetWindowTextA(units, "Minutes");
+    SetWindowSubclass(Control(ids::numberdl), NumberBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(Control(ids::interval), NumberBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void Trawlix::OnCommand(int id) {
+    switch (id) {
+    case ids::go: go_Click(); break;
+    case ids::stops: stops_Click(); break;
+    case ids::Command1: Command1_Click(); break;
+    case ids::mnusave: mnusave_Click(); break;
+    case ids::mnuAbout: mnuAbout_Click(); break;
+    case ids::mnuDonate: mnuDonate_Click(); break;
+    case ids::mnuShow: mnuShow_Click(); break;
+    case ids::mnuEnable: mnuEnable_Click(); break;
+    case ids::mnuDisable: mnuDisable_Click(); break;
+    case ids::mnuExit: mnuExit_Click(); break;
+    default: break;
+    }
+}
+
+void Trawlix::Form_Load() {
+    // Centred on the whole primary display, taskbar or not.
+    RECT outer;
+    GetWindowRect(window_, &outer);
+    int width = outer.right - outer.left;
+    int height = outer.bottom - outer.top;
+    SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EnableWindow(Control(ids::stops), FALSE);
+    trayIcon = makeTrayIconRecord(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window_)),
+                                  static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(icon_)));
+    ShowTexts(loadSettings(api_));
+}
+
+void Trawlix::Form_Unload() {
+    // Runs once, however the window goes: Exit, the popup's Exit, the close box, log-off.
+    if (unloaded_) return;
+    unloaded_ = true;
+    api_.Shell_NotifyIconA(NIM_DELETE_CODE, trayIcon);
+    saveSettings(api_, Texts());
+    frmAbout::Unload();
+}
+
+void Trawlix::mnusave_Click() { ShowTexts(restoreDefaultSettings(api_)); }
+
+PanelTexts Trawlix::Texts() const {
+    return {ControlText(ids::numberdl), ControlText(ids::interval), ControlText(ids::timeunits)};
+}
+
+void Trawlix::ShowTexts(const PanelTexts& texts) {
+    SetWindowTextA(Control(ids::numberdl), texts.numberdl.c_str());
+    SetWindowTextA(Control(ids::interval), texts.interval.c_str());
+    SetWindowTextA(Control(ids::timeunits), texts.timeunits.c_str());
+}
+
+std::string Trawlix::ControlText(int id) const {
+    HWND control = Control(id);
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void Trawlix::Timer_Timer() {
+    if (cycle_.Timer_Timer() == TickResult::ClientNotRunning) UnloadAndEnd();
+}
+
+void Trawlix::mnuAbout_Click() { frmAbout::Show(instance_, icon_, api_); }
+
+void Trawlix::mnuDonate_Click() { openLink(api_, reinterpret_cast<WindowHandle>(window_), kDonateFile); }
+
+}  // namespace trawlix

@@ -1,0 +1,50 @@
+// The main window in the notification area: minimizing hides it behind the icon, the icon's mouse
+// codes restore it or open the popup menu, and the ways out of the program.
+#include "TrawlixWindow.h"
+#include "panel/TrayIcon.h"
+
+namespace trawlix {
+
+void Trawlix::Form_Resize() {
+    if (!IsIconic(window_)) return;
+    api_.Shell_NotifyIconA(NIM_ADD_CODE, trayIcon);
+    ShowWindow(window_, SW_HIDE);
+}
+
+void Trawlix::Form_MouseMove(int x) {
+    if (x == kTrayDoubleClick) mnuShow_Click();
+    else if (x == kTrayRightButtonDown) ShowPopupMenu();
+}
+
+void Trawlix::ShowPopupMenu() {
+    // A notification-area menu only closes on a click elsewhere when its window is in front, and
+    // the WM_NULL afterwards lets a second right click open it again.
+    POINT pointer;
+    GetCursorPos(&pointer);
+    SetForegroundWindow(window_);
+    TrackPopupMenu(popupMenu_, 0, pointer.x, pointer.y, 0, window_, nullptr);
+    PostMessageA(window_, WM_NULL, 0, 0);
+}
+
+void Trawlix::mnuShow_Click() {
+    ShowWindow(window_, SW_RESTORE);
+    api_.Shell_NotifyIconA(NIM_DELETE_CODE, trayIcon);
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+}
+
+void Trawlix::Command1_Click() { UnloadAndEnd(); }
+
+void Trawlix::mnuExit_Click() { UnloadAndEnd(); }
+
+void Trawlix::UnloadAndEnd() {
+    Form_Unload();
+    DestroyWindow(window_);  // the message loop ends with it
+}
+
+void Trawlix::OnTaskbarCreated() {
+    // A restarted shell starts with an empty notification area; a hidden window needs its icon back.
+    if (!IsWindowVisible(window_)) api_.Shell_NotifyIconA(NIM_ADD_CODE, trayIcon);
+}
+
+}  // namespace trawlix

@@ -1,0 +1,69 @@
+// A scripted desktop behind APIcalls: top-level windows with titles, a window in front, a registry,
+// and a record of every call that acts (keys, clicks, pauses, message boxes, shell calls).
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "APIcalls/APIcalls.h"
+
+namespace trawlix::test {
+
+struct FakeWindow {
+    WindowHandle handle;
+    std::string title;
+};
+
+class FakeDesktop : public APIcalls {
+public:
+    // Top-level windows in EnumWindows order.
+    std::vector<FakeWindow> windows;
+    WindowHandle foreground = 0;
+    std::string appPath = "C:\\Program Files\\Trawlix";
+    // The finder brings a window to the front when asked (SetForegroundWindow succeeds).
+    bool foregroundFollowsRequests = true;
+    // Called after each recorded event, so a test can change the desktop mid-script.
+    std::function<void(const std::string& event)> onEvent;
+
+    // Every acting call, one line each: "down 18", "up 18", "cursor 119 150", "leftdown", "leftup",
+    // "sleep 500", "msgbox <text>", "front <h>", "show <h> <cmd>", "tray <msg>", "open ...".
+    std::vector<std::string> events;
+    // Registry: "<subKey>|<name>" -> value.
+    std::map<std::string, RegistryValue> registry;
+
+    WindowHandle addWindow(const std::string& title);
+    void setString(const std::string& subKey, const std::string& name, const std::string& value);
+    std::string storedString(const std::string& subKey, const std::string& name) const;
+    bool hasValue(const std::string& subKey, const std::string& name) const;
+
+    // Only the events that are key taps, as "down N" / "up N".
+    std::vector<std::string> keyEvents() const;
+
+    void keybd_event(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags, std::uintptr_t extra) override;
+    void mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
+                     std::uintptr_t extra) override;
+    bool SetCursorPos(int x, int y) override;
+    bool EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) override;
+    WindowHandle GetForegroundWindow() override { return foreground; }
+    int GetWindowTextLengthA(WindowHandle window) override;
+    int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
+    bool SetForegroundWindow(WindowHandle window) override;
+    bool ShowWindow(WindowHandle window, int command) override;
+    void MsgBox(const std::string& text) override;
+    void Sleep(std::uint32_t milliseconds) override;
+    std::string AppPath() override { return appPath; }
+    bool Shell_NotifyIconA(std::uint32_t message, const TrayIconRecord& record) override;
+    void ShellExecuteA(WindowHandle owner, const std::string& operation, const std::string& file,
+                       const std::string& parameters, const std::string& directory, int show) override;
+    std::optional<RegistryValue> ReadRegistryValue(const std::string& subKey, const std::string& name) override;
+    void WriteRegistryString(const std::string& subKey, const std::string& name, const std::string& value) override;
+
+private:
+    void record(std::string event);
+    const FakeWindow* find(WindowHandle window) const;
+    WindowHandle nextHandle_ = 0x100;
+};
+
+}  // namespace trawlix::test

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "FakeDesktop.h"
+#include "panel/Arming.h"
+#include "panel/DigitFilter.h"
+#include "panel/NumberText.h"
+#include "panel/TrayIcon.h"
+
+namespace trawlix {
+namespace {
+
+std::optional<std::int16_t> hours(const std::string& interval) { return periodMinutesFor(UnitKind::Hours, interval); }
+std::optional<std::int16_t> minutes(const std::string& interval) {
+    return periodMinutesFor(UnitKind::Minutes, interval);
+}
+
+TEST(PeriodConversion, WholeValues) {
+    EXPECT_EQ(hours("2"), 120);
+    EXPECT_EQ(minutes("45"), 45);
+    EXPECT_EQ(hours("546"), 32760);
+    EXPECT_EQ(hours("0"), 0);
+    EXPECT_EQ(minutes("0"), 0);
+    EXPECT_EQ(minutes("32767"), 32767);
+    EXPECT_EQ(minutes("007"), 7);
+}
+
+TEST(PeriodConversion, FractionsRoundHalfToEven) {
+    EXPECT_EQ(hours("0.125"), 8);   // 7.5
+    EXPECT_EQ(hours("0.375"), 22);  // 22.5
+    EXPECT_EQ(minutes("2.5"), 2);
+    EXPECT_EQ(minutes("3.5"), 4);
+    EXPECT_EQ(minutes("2.51"), 3);
+    EXPECT_EQ(minutes("-2.5"), -2);
+    EXPECT_EQ(hours("546.1"), 32766);
+}
+
+TEST(PeriodConversion, OutOfRangeOrNotANumberIsRefused) {
+    EXPECT_EQ(hours("546.125"), std::nullopt);  // 32767.5 rounds to 32768
+    EXPECT_EQ(hours("547"), std::nullopt);
+    EXPECT_EQ(minutes("32768"), std::nullopt);
+    EXPECT_EQ(minutes("-32769"), std::nullopt);
+    EXPECT_EQ(minutes("-32768"), -32768);
+    EXPECT_EQ(minutes(std::string(400, '9')), std::nullopt);
+    for (const char* text : {"", " ", "abc", "12a", "1,5", "1e3", "0x10", ".", "-", "1.2.3", "++1"})
+        EXPECT_EQ(minutes(text), std::nullopt) << '"' << text << '"';
+}
+
+TEST(PeriodConversion, NumberSyntax) {
+    EXPECT_EQ(parseNumberText(" 12 "), 12.0);
+    EXPECT_EQ(parseNumberText("+3"), 3.0);
+    EXPECT_EQ(parseNumberText("-.5"), -0.5);
+    EXPECT_EQ(parseNumberText("5."), 5.0);
+    EXPECT_EQ(roundHalfEven(0.5), 0.0);
+    EXPECT_EQ(roundHalfEven(1.5), 2.0);
+    EXPECT_EQ(roundHalfEven(-1.5), -2.0);
+    EXPECT_EQ(roundHalfEven(-0.4), 0.0);
+}
+
+TEST(UnitText, OnlyTheFourListedSpellingsAreUnits) {
+    EXPECT_EQ(unitKind("Hours"), UnitKind::Hours);
+    EXPECT_EQ(unitKind("hours"), UnitKind::Hours);
+    EXPECT_EQ(unitKind("Minutes"), UnitKind::Minutes);
+    EXPECT_EQ(unitKind("minutes"), UnitKind::Minutes);
+    for (const char* text : {"HOURS", "Seconds", "", "Minutes ", " Minutes", "Minute", "MINUTES"})
+        EXPECT_EQ(unitKind(text), UnitKind::Unknown) << '"' << text << '"';
+}
+
+struct ArmingTest : ::testing::Test {
+    test::FakeDesktop desktop;
+    PanelState state;
+};
+
+TEST_F(ArmingTest, ArmingTakesThePeriodTheDownloadsAndRestartsCounting) {
+    EXPECT_EQ(arm(state, {"3", "2", "hours"}, desktop), ArmResult::Armed);
+    EXPECT_EQ(state.periodMinutes, 120);
+    EXPECT_EQ(state.downloadCount, "3");
+    EXPECT_EQ(state.tickCount, 1);
+    EXPECT_TRUE(state.armed);
+    EXPECT_TRUE(desktop.events.empty());
+
+    // Armed again: everything is taken afresh.
+    state.tickCount = 9;
+    EXPECT_EQ(arm(state, {"", "45", "Minutes"}, desktop), ArmResult::Armed);
+    EXPECT_EQ(state.periodMinutes, 45);
+    EXPECT_EQ(state.downloadCount, "");
+    EXPECT_EQ(state.tickCount, 1);
+}
+
+TEST_F(ArmingTest, RefusedUnitShowsItsMessageAndChangesNothing) {
+    ASSERT_EQ(arm(state, {"2", "10", "Minutes"}, desktop), ArmResult::Armed);
+    state.tickCount = 5;
+    const PanelState before = state;
+    for (const char* unit : {"HOURS", "Seconds", "", "Minutes "}) {
+        desktop.events.clear();
+        EXPECT_EQ(arm(state, {"7", "3", unit}, desktop), ArmResult::UnitRefused);
+        EXPECT_EQ(desktop.events, (std::vector<std::string>{
+                                      "msgbox Use the drop down list to select only hours, minutes, or seconds please."}));
+        EXPECT_EQ(state.periodMinutes, before.periodMinutes);
+        EXPECT_EQ(state.tickCount, before.tickCount);
+        EXPECT_EQ(state.downloadCount, before.downloadCount);
+        EXPECT_TRUE(state.armed);
+    }
+}
+
+TEST_F(ArmingTest, RefusedIntervalShowsItsMessageAndChangesNothing) {
+    for (const char* interval : {"", "abc", "32768", "546.125"}) {
+        desktop.events.clear();
+        EXPECT_EQ(arm(state, {"2", interval, interval[0] == '5' ? "Hours" : "Minutes"}, desktop),
+                  ArmResult::IntervalRefused);
+        EXPECT_EQ(desktop.events,
+                  (std::vector<std::string>{
+                      "msgbox Enter the period in digits, up to 32767 minutes or 546 hours, please."}));
+        EXPECT_FALSE(state.armed);
+        EXPECT_EQ(state.tickCount, 0);
+    }
+}
+
+TEST_F(ArmingTest, DisarmingKeepsTheValuesForTheNextArming) {
+    ASSERT_EQ(arm(state, {"4", "10", "Minutes"}, desktop), ArmResult::Armed);
+    state.tickCount = 6;
+    disarm(state);
+    disarm(state);
+    EXPECT_FALSE(state.armed);
+    EXPECT_EQ(state.periodMinutes, 10);
+    EXPECT_EQ(state.tickCount, 6);
+    EXPECT_EQ(state.downloadCount, "4");
+    EXPECT_STREQ(statusCaption(false), "Status: Disabled");
+    EXPECT_STREQ(statusCaption(true), "Status: Enabled");
+}
+
+TEST(DigitFilter, DigitsBackspaceAndDeletePassEverythingElseIsRefused) {
+    test::FakeDesktop desktop;
+    for (int code = 0; code < 256; ++code) {
+        bool passes = code == 8 || code == 127 || (code >= '0' && code <= '9');
+        desktop.events.clear();
+        EXPECT_EQ(digitFilter(static_cast<std::uint16_t>(code), desktop), passes ? code : 0) << code;
+        EXPECT_EQ(desktop.events.size(), passes ? 0u : 1u) << code;
+    }
+    EXPECT_EQ(digitFilter(0x3031, desktop), 0);  // not a digit, only its low byte is
+    EXPECT_EQ(desktop.events.back(), "msgbox Only enter numbers, please");
+}
+
+TEST(TrayIconRecordLayout, FilledForTheShell) {
+    TrayIconRecord record = makeTrayIconRecord(0x1234, 0x5678);
+    EXPECT_EQ(record.cbSize, 88u);
+    EXPECT_EQ(record.hWnd, 0x1234u);
+    EXPECT_EQ(record.uID, 1u);
+    EXPECT_EQ(record.uFlags, 7u);
+    EXPECT_EQ(record.uCallbackMessage, 512u);
+    EXPECT_EQ(record.hIcon, 0x5678u);
+    EXPECT_EQ(std::string(record.szTip, 8), std::string("Trawlix\0", 8));
+    EXPECT_EQ(std::string(record.szTip + 8, 56), std::string(56, ' '));
+}
+
+}  // namespace
+}  // namespace trawlix

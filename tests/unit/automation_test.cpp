@@ -1,0 +1,234 @@
+#include <gtest/gtest.h>
+
+#include "FakeDesktop.h"
+#include "automation/AutomationCycle.h"
+#include "automation/ClientFinder.h"
+#include "automation/KeyInput.h"
+
+namespace trawlix {
+namespace {
+
+using Events = std::vector<std::string>;
+
+Events taps(int key, int times = 1) {
+    Events out;
+    for (int i = 0; i < times; ++i) {
+        out.push_back("down " + std::to_string(key));
+        out.push_back("up " + std::to_string(key));
+    }
+    return out;
+}
+
+Events operator+(Events a, const Events& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const Events kMenuCommand = taps(18) + taps(39) + taps(40, 5) + taps(13);
+const Events kClick = {"cursor 119 150", "leftdown", "leftup"};
+const Events kOneDownload = taps(93) + taps(69) + taps(13) + taps(93) + taps(82) + taps(13) + taps(93) +
+                            taps(40, 5) + taps(13) + taps(40);
+
+struct CycleTest : ::testing::Test {
+    test::FakeDesktop desktop;
+    PanelState state;
+    AutomationCycle cycle{state, desktop};
+    WindowHandle client = 0;
+
+    void SetUp() override {
+        desktop.addWindow("Trawlix 1.10");
+        client = desktop.addWindow("KaZaA - 3 downloads");
+        clientWindow = 0;
+    }
+    void armWith(std::int16_t period, const std::string& downloads) {
+        state.periodMinutes = period;
+        state.downloadCount = downloads;
+        state.tickCount = 1;
+    }
+    // Events that follow the search: bringing the client forward maximized.
+    Events found() const { return {"front " + std::to_string(client), "show " + std::to_string(client) + " 3"}; }
+    // Puts another window in front when the event with this index (counted from 0) happens.
+    void stealFrontAt(std::size_t index) {
+        WindowHandle other = desktop.addWindow("Notepad");
+        desktop.onEvent = [this, index, other](const std::string&) {
+            if (desktop.events.size() == index + 1) desktop.foreground = other;
+        };
+    }
+};
+
+TEST_F(CycleTest, TwoDownloadsRunTheWholeScript) {
+    armWith(0, "2");
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
+    EXPECT_EQ(desktop.events, found() + kMenuCommand + Events{"sleep 500"} + kClick + kOneDownload + kOneDownload +
+                                  taps(38, 2));
+    EXPECT_EQ(clientWindow, client);
+    EXPECT_EQ(state.tickCount, 1);
+    EXPECT_EQ(state.titleText, "KaZaA - 3 downloads");
+}
+
+TEST_F(CycleTest, NoDownloadsStillSendsTheMenuCommandAndTheClick) {
+    for (const char* downloads : {"0", "", "abc", "-3"}) {
+        desktop.events.clear();
+        armWith(0, downloads);
+        EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed) << downloads;
+        EXPECT_EQ(desktop.events, found() + kMenuCommand + Events{"sleep 500"} + kClick) << downloads;
+        EXPECT_EQ(state.tickCount, 1);
+    }
+}
+
+TEST_F(CycleTest, FractionalDownloadCountRunsWhileTheCounterIsWithinIt) {
+    armWith(0, "1.5");
+    cycle.Timer_Timer();
+    EXPECT_EQ(desktop.events, found() + kMenuCommand + Events{"sleep 500"} + kClick + kOneDownload + taps(38));
+}
+
+TEST_F(CycleTest, CyclesComePeriodPlusOneMinutesApart) {
+    armWith(10, "1");
+    std::vector<int> cycleTicks;
+    for (int tick = 1; tick <= 33; ++tick)
+        if (cycle.Timer_Timer() == TickResult::Completed) cycleTicks.push_back(tick);
+    EXPECT_EQ(cycleTicks, (std::vector<int>{11, 22, 33}));
+    EXPECT_EQ(state.tickCount, 1);
+    EXPECT_EQ(state.periodMinutes, 10);
+}
+
+TEST_F(CycleTest, PeriodZeroOrBelowCyclesOnEveryTick) {
+    for (std::int16_t period : {0, -4}) {
+        armWith(period, "0");
+        for (int tick = 1; tick <= 3; ++tick) EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
+    }
+}
+
+TEST_F(CycleTest, GiveUpsRetryEveryTickAndShortenThePeriod) {
+    armWith(10, "1");
+    for (int tick = 1; tick <= 10; ++tick) ASSERT_EQ(cycle.Timer_Timer(), TickResult::Counted);
+    // The client is behind another window on ticks 11 to 13.
+    WindowHandle other = desktop.addWindow("Notepad");
+    desktop.foregroundFollowsRequests = false;
+    desktop.foreground = other;
+    for (int tick = 11; tick <= 13; ++tick) {
+        EXPECT_EQ(cycle.Timer_Timer(), TickResult::GaveUp);
+        EXPECT_EQ(state.tickCount, 11);
+    }
+    EXPECT_EQ(state.periodMinutes, 7);
+    desktop.foregroundFollowsRequests = true;
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);  // tick 14
+    int next = 14;
+    while (cycle.Timer_Timer() != TickResult::Completed) ++next;
+    EXPECT_EQ(next + 1, 22);
+}
+
+TEST_F(CycleTest, EachCheckGivesUpWithEscape) {
+    // Indexes of the last event before each check: C1 after the pause, C2 after E, C3 after R,
+    // C4 after the fifth Down of the context menu.
+    const std::size_t beforeC1 = found().size() + kMenuCommand.size();
+    const std::size_t beforeC2 = beforeC1 + 1 + kClick.size() + 4 - 1;
+    const std::size_t beforeC3 = beforeC2 + 6;
+    const std::size_t beforeC4 = beforeC3 + 2 + 2 + 10;
+    for (std::size_t index : {beforeC1, beforeC2, beforeC3, beforeC4}) {
+        desktop.events.clear();
+        armWith(5, "2");
+        state.tickCount = 6;
+        stealFrontAt(index);
+        EXPECT_EQ(cycle.Timer_Timer(), TickResult::GaveUp) << index;
+        Events expected(desktop.events.begin(), desktop.events.begin() + static_cast<long>(index) + 1);
+        EXPECT_EQ(desktop.events, expected + taps(27)) << index;
+        EXPECT_EQ(state.periodMinutes, 4);
+        EXPECT_EQ(state.tickCount, 6);
+        EXPECT_EQ(state.titleText, "Notepad");
+        desktop.onEvent = nullptr;
+    }
+}
+
+TEST_F(CycleTest, NoWindowInFrontGivesUp) {
+    armWith(0, "1");
+    desktop.foregroundFollowsRequests = false;
+    desktop.foreground = 0;
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::GaveUp);
+    EXPECT_EQ(state.titleText, "");
+}
+
+TEST_F(CycleTest, PeriodNeverDropsBelowItsSmallestValue) {
+    armWith(-32767, "1");
+    desktop.foregroundFollowsRequests = false;
+    desktop.foreground = 0;
+    cycle.Timer_Timer();
+    cycle.Timer_Timer();
+    EXPECT_EQ(state.periodMinutes, -32768);
+}
+
+TEST_F(CycleTest, ClientNotRunningShowsTheMessageOnceAndEnds) {
+    desktop.windows.erase(desktop.windows.begin() + 1);
+    armWith(0, "2");
+    clientWindow = 0x999;  // found by an earlier cycle, gone since
+    bool tickDuringMessage = false;
+    desktop.onEvent = [&](const std::string& event) {
+        if (event.rfind("msgbox", 0) == 0) {
+            EXPECT_EQ(cycle.Timer_Timer(), TickResult::Ignored);
+            tickDuringMessage = true;
+        }
+    };
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::ClientNotRunning);
+    EXPECT_TRUE(tickDuringMessage);
+    EXPECT_EQ(desktop.events, (Events{"msgbox KaZaA Media Desktop is not running, please start KaZaA first and try "
+                                      "again."}));
+    EXPECT_EQ(clientWindow, 0u);
+}
+
+TEST(ClientFinder, TitlePrefixIsExactAndCaseSensitive) {
+    EXPECT_TRUE(titleMarksClient("KaZaA - "));
+    EXPECT_TRUE(titleMarksClient("KaZaA - x"));
+    for (const char* title : {"KaZaA -", "kazaa - x", "xKaZaA - x", "KAZAA - x", "", "KaZaA  - "})
+        EXPECT_FALSE(titleMarksClient(title)) << title;
+}
+
+TEST(ClientFinder, FirstMatchingWindowWinsAndEndsTheSearch) {
+    struct CountingDesktop : test::FakeDesktop {
+        int titlesRead = 0;
+        int GetWindowTextLengthA(WindowHandle window) override {
+            ++titlesRead;
+            return FakeDesktop::GetWindowTextLengthA(window);
+        }
+    } desktop;
+    desktop.addWindow("");
+    desktop.addWindow("KaZaA -");
+    WindowHandle first = desktop.addWindow("KaZaA - first");
+    desktop.addWindow("KaZaA - second");
+    clientWindow = 0;
+    desktop.EnumWindows(FindClientWindowProc, reinterpret_cast<std::intptr_t>(static_cast<APIcalls*>(&desktop)));
+    EXPECT_EQ(clientWindow, first);
+    EXPECT_EQ(desktop.titlesRead, 3);
+    EXPECT_EQ(desktop.events, (Events{"front " + std::to_string(first), "show " + std::to_string(first) + " 3"}));
+}
+
+TEST(ClientFinder, WindowWithoutTitleReadsEmpty) {
+    test::FakeDesktop desktop;
+    EXPECT_EQ(readWindowTitle(desktop, 0), "");
+    WindowHandle w = desktop.addWindow("KaZaA - ");
+    EXPECT_EQ(readWindowTitle(desktop, w), "KaZaA - ");
+}
+
+TEST(KeyInput, TapsAreDownThenUpWithoutScanCodeOrExtendedFlag) {
+    test::FakeDesktop desktop;
+    KeyPress(desktop, 27);
+    KeyPress(desktop, 40);
+    KeyPress(desktop, 93);
+    EXPECT_EQ(desktop.events, taps(27) + taps(40) + taps(93));
+}
+
+TEST(KeyInput, CodesOutsideAByteProduceNoEvent) {
+    test::FakeDesktop desktop;
+    for (std::int32_t code : {-1, 256, 0x10D, 1 << 20}) KeyPress(desktop, code);
+    EXPECT_TRUE(desktop.events.empty());
+    KeyPress(desktop, 255);
+    EXPECT_EQ(desktop.events, taps(255));
+}
+
+TEST(KeyInput, ClickLeavesThePointerAtThePoint) {
+    test::FakeDesktop desktop;
+    LeftClick(desktop, 119, 150);
+    EXPECT_EQ(desktop.events, kClick);
+}
+
+}  // namespace
+}  // namespace trawlix
