@@ -66,9 +66,10 @@ std::string Win32APIcalls::AppPath() {
 }
 
 bool Win32APIcalls::Shell_NotifyIconA(std::uint32_t message, const TrayIconRecord& record) {
-    // The record is the first NOTIFYICONDATAA layout; cbSize 88 tells the shell so.
+    // The record is the first NOTIFYICONDATAA layout; its size tells the shell so. A 64-bit build
+    // has wider handles, so it names the same version by that build's size of it.
     NOTIFYICONDATAA data{};
-    data.cbSize = record.cbSize;
+    data.cbSize = record.cbSize == sizeof(TrayIconRecord) ? NOTIFYICONDATAA_V1_SIZE : record.cbSize;
     data.hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(record.hWnd));
     data.uID = record.uID;
     data.uFlags = record.uFlags;

@@ -1,6 +1,9 @@
 # The Windows side: Trawlix.exe, the stand-in client and the end-to-end tests that run under Wine.
 enable_language(RC)
 
+# Trawlix.exe, its shortcut files, the stand-in client and the test programs side by side.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
 if(MINGW)
   # System DLLs only: no libgcc or libstdc++ DLL to ship beside the program.
   set(TRAWLIX_STATIC_LINK -static -static-libgcc -static-libstdc++)
@@ -31,6 +34,9 @@ add_executable(StandInClient WIN32 tests/standin/StandInClient.cpp)
 target_link_libraries(StandInClient PRIVATE user32 gdi32 comctl32)
 target_link_options(StandInClient PRIVATE ${TRAWLIX_STATIC_LINK})
 
-if(CMAKE_CROSSCOMPILING)
+if(CMAKE_CROSSCOMPILING AND TRAWLIX_E2E)
   include(cmake/EndToEnd.cmake)
+elseif(CMAKE_CROSSCOMPILING)
+  # The shipped build: a 32-bit GUI program that needs no DLL beyond the system's.
+  add_test(NAME build.Trawlix.exe COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exe.sh $<TARGET_FILE:Trawlix>)
 endif()

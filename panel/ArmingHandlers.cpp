@@ -1,7 +1,8 @@
 // Enable and Disable from the buttons and the popup menu, and the key filter of the number boxes.
+#include "TrawlixWindow.h"
+
 #include <commctrl.h>
 
-#include "TrawlixWindow.h"
 #include "panel/Arming.h"
 #include "panel/ControlIds.h"
 #include "panel/DigitFilter.h"

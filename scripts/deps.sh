@@ -6,22 +6,23 @@ set -euo pipefail
 need=()
 pkg_ok() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-for p in cmake g++ make ninja-build libgtest-dev googletest g++-mingw-w64-i686 \
-         binutils-mingw-w64-i686 xvfb x11-apps x11-utils imagemagick wine; do
+# The i686 compilers build the program; the x86_64 ones build the copy that the end-to-end tests
+# run under 64-bit Wine (this machine's kernel does not run 32-bit Linux programs, so 32-bit Wine
+# cannot start here).
+for p in cmake g++ make ninja-build libgtest-dev googletest \
+         g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
+         wine wine64 xvfb x11-apps x11-utils imagemagick; do
   pkg_ok "$p" || need+=("$p")
 done
-pkg_ok wine32:i386 || need+=(wine32:i386)
-
-if [ ${#need[@]} -eq 0 ]; then
-  exit 0
-fi
 
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
-fi
-echo "Installing: ${need[*]}"
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+
+install_packages() {
+  echo "Installing: $*"
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+}
+
+[ ${#need[@]} -eq 0 ] || install_packages "${need[@]}"

@@ -1,0 +1,40 @@
+# make run   installs what is missing, builds, starts Trawlix beside the stand-in client
+# make test  installs what is missing, builds, runs every test
+BUILD := build
+JOBS ?= 2
+
+.PHONY: all deps build run test screenshots clean
+
+all: build
+
+deps:
+	@bash scripts/deps.sh
+
+# native: the logic and its unit tests (sanitizers on)
+# win32:  the program as shipped, 32-bit
+# win64:  the same sources for 64-bit Wine, with the end-to-end tests
+$(BUILD)/native/build.ninja:
+	cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug
+$(BUILD)/win32/build.ninja:
+	cmake -S . -B $(BUILD)/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+$(BUILD)/win64/build.ninja:
+	cmake -S . -B $(BUILD)/win64 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+
+build: deps $(BUILD)/native/build.ninja $(BUILD)/win32/build.ninja $(BUILD)/win64/build.ninja
+	ninja -C $(BUILD)/win32 -j $(JOBS)
+	ninja -C $(BUILD)/native -j $(JOBS)
+	ninja -C $(BUILD)/win64 -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD)/native -j $(JOBS) --output-on-failure
+	ctest --test-dir $(BUILD)/win32 --output-on-failure
+	ctest --test-dir $(BUILD)/win64 --output-on-failure
+
+run: build
+	bash scripts/run.sh $(BUILD)
+
+screenshots: build
+	bash scripts/screenshots.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,32 @@
+# End-to-end tests: Windows test programs that drive the real Trawlix.exe (and the stand-in client)
+# from outside, run under Wine on a private Xvfb. One display and one prefix serve the whole run:
+# the set-up test starts them, the clean-up test stops them.
+set(TRAWLIX_E2E_STATE ${CMAKE_BINARY_DIR}/e2e-env)
+set(TRAWLIX_WINE_ENV ${CMAKE_SOURCE_DIR}/scripts/wine-env.sh)
+
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+
+add_library(e2e_support STATIC tests/e2e/E2eSupport.cpp)
+target_include_directories(e2e_support PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/e2e)
+target_link_libraries(e2e_support PUBLIC gtest gtest_main user32 gdi32 shell32 advapi32)
+
+add_test(NAME e2e.environment.start COMMAND ${TRAWLIX_WINE_ENV} --state ${TRAWLIX_E2E_STATE} start)
+add_test(NAME e2e.environment.stop COMMAND ${TRAWLIX_WINE_ENV} --state ${TRAWLIX_E2E_STATE} stop)
+set_tests_properties(e2e.environment.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 1200)
+set_tests_properties(e2e.environment.stop PROPERTIES FIXTURES_CLEANUP wine)
+
+# Each TEST of a program becomes one CTest test; all share the one desktop, so none run at once.
+function(trawlix_e2e_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE e2e_support)
+  target_link_options(${name} PRIVATE ${TRAWLIX_STATIC_LINK})
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${TRAWLIX_WINE_ENV};--state;${TRAWLIX_E2E_STATE};run")
+  add_dependencies(${name} Trawlix StandInClient)
+  gtest_add_tests(TARGET ${name} TEST_PREFIX "e2e." TEST_LIST tests)
+  set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine RESOURCE_LOCK desktop TIMEOUT 300)
+endfunction()
+
+trawlix_e2e_test(panel_e2e tests/e2e/panel_e2e.cpp)

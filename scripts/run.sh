@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Starts the stand-in client and Trawlix under Wine on $DISPLAY, or on a private Xvfb when there is
+# no display. Returns when Trawlix ends.
+set -euo pipefail
+build=${1:-build}
+bin=$build/win64/bin
+state=$build/run-env
+env_script="$(dirname "$0")/wine-env.sh"
+
+if [ -n "${DISPLAY:-}" ]; then
+  export TRAWLIX_DISPLAY=$DISPLAY
+  echo "Starting Trawlix and the stand-in client on $DISPLAY"
+else
+  echo "No DISPLAY: starting Trawlix and the stand-in client on a private Xvfb (nothing will be visible;"
+  echo "take a screenshot with: xwd -root -silent -display \$(cat $state/env | sed 's/.*DISPLAY=//') | convert xwd:- shot.png)"
+fi
+"$env_script" --state "$state" start
+trap '"$env_script" --state "$state" stop' EXIT
+"$env_script" --state "$state" run "$bin/StandInClient.exe" "$(realpath "$state")/standin.log" &
+"$env_script" --state "$state" run "$bin/Trawlix.exe"
+echo "Trawlix ended; the stand-in client's input log is $state/standin.log"

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# One virtual display and one Wine prefix for a whole test run.
+#   wine-env.sh --state DIR start       start Xvfb and a persistent wineserver (creating the prefix once);
+#                                       with TRAWLIX_DISPLAY set, that display instead of an Xvfb
+#   wine-env.sh --state DIR run PROG..  run a Windows program in that environment
+#   wine-env.sh --state DIR stop        stop what start started
+# CTest calls start and stop as the set-up and clean-up of the end-to-end tests, and run as the
+# emulator of every Windows test program.
+set -euo pipefail
+
+state=""
+if [ "${1:-}" = --state ]; then state=$(realpath -m "$2"); shift 2; fi
+[ -n "$state" ] || { echo "usage: $0 --state DIR start|run|stop" >&2; exit 2; }
+action=${1:-}
+shift || true
+
+# 64-bit Wine, called by its loader directly: this kernel cannot run the 32-bit one, and the usual
+# wrapper would pick it whenever it is installed.
+WINE=/usr/lib/wine/wine64
+export WINELOADER=$WINE WINESERVER=/usr/lib/wine/wineserver64
+export WINEPREFIX="$state/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+stop_environment() {
+  if [ -f "$state/env" ]; then
+    # shellcheck disable=SC1091
+    . "$state/env"
+    "$WINESERVER" -k 2>/dev/null || true
+  fi
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid"
+  fi
+  rm -f "$state/env"
+}
+
+start_environment() {
+  mkdir -p "$state"
+  stop_environment  # what a crashed run may have left behind
+  if [ -n "${TRAWLIX_DISPLAY:-}" ]; then
+    export DISPLAY=$TRAWLIX_DISPLAY  # a display of the user's
+  else
+    # -displayfd picks a free display number and tells it when the server is ready.
+    rm -f "$state/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
+    [ -s "$state/display" ] || { echo "Xvfb did not start" >&2; cat "$state/xvfb.log" >&2; exit 1; }
+    export DISPLAY=":$(head -n1 "$state/display")"
+  fi
+
+  if [ ! -f "$WINEPREFIX/.trawlix-ready" ]; then
+    echo "Creating the Wine prefix (once per build tree)"
+    rm -rf "$WINEPREFIX"
+    "$WINE" wineboot -i </dev/null >"$state/wineboot.log" 2>&1
+    "$WINESERVER" -w
+    # Wine's own desktop gives a taskbar with a notification area, and no window manager is needed.
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\n"Desktop"="Default"\n\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="1024x768"\n' >"$state/desktop.reg"
+    "$WINE" regedit /S "$("$WINE" winepath -w "$state/desktop.reg")" </dev/null >>"$state/wineboot.log" 2>&1
+    "$WINESERVER" -w
+    touch "$WINEPREFIX/.trawlix-ready"
+  fi
+  # A persistent server keeps program starts fast; it runs until stop.
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1
+  # Start the desktop and Wine's services now, detached from CTest's output pipes.
+  "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  printf 'export DISPLAY=%q\n' "$DISPLAY" >"$state/env"
+}
+
+case "$action" in
+  start) start_environment ;;
+  stop) stop_environment ;;
+  run)
+    [ -f "$state/env" ] || { echo "the test environment is not started" >&2; exit 1; }
+    # shellcheck disable=SC1090
+    . "$state/env"
+    exec "$WINE" "$@" </dev/null
+    ;;
+  *) echo "usage: $0 --state DIR start|run|stop" >&2; exit 2 ;;
+esac

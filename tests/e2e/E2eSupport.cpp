@@ -1,0 +1,226 @@
+#include "E2eSupport.h"
+
+#include <shellapi.h>
+
+#include <fstream>
+
+namespace e2e {
+
+namespace {
+constexpr const char* kSettingsKey = "Software\\Trawlix";
+
+struct WindowSearch {
+    DWORD processId;
+    std::string title;
+    const char* className;
+    HWND found;
+};
+
+std::string quoted(const std::string& text) { return std::string(1, '"').append(text).append(1, '"'); }
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId) return TRUE;
+    char name[256] = "";
+    if (search->className) {
+        GetClassNameA(window, name, sizeof name);
+        if (std::string(name) != search->className || !IsWindowVisible(window)) return TRUE;
+    } else {
+        GetWindowTextA(window, name, sizeof name);
+        if (search->title != name) return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+}  // namespace
+
+std::string binDir() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    for (int waited = 0;; waited += 50) {
+        if (condition()) return true;
+        if (waited >= timeoutMs) return false;
+        Sleep(50);
+    }
+}
+
+void clearSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
+
+std::optional<std::string> storedSetting(const char* name) {
+    char value[4096];
+    DWORD size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(value);
+}
+
+void storeSetting(const char* name, const std::string& value) {
+    storeRawSetting(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
+}
+
+void storeRawSetting(const char* name, DWORD type, const void* data, DWORD size) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr);
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+std::optional<MessageBoxInfo> waitForMessageBox(DWORD processId, int timeoutMs) {
+    WindowSearch search{processId, "", "#32770", nullptr};
+    if (!waitUntil([&] { return !EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search)) && search.found; },
+                   timeoutMs))
+        return std::nullopt;
+    MessageBoxInfo info;
+    info.box = search.found;
+    char text[1024] = "";
+    GetWindowTextA(info.box, text, sizeof text);
+    info.caption = text;
+    text[0] = '\0';
+    GetDlgItemTextA(info.box, 0xFFFF, text, sizeof text);
+    info.text = text;
+    return info;
+}
+
+void dismissMessageBox(HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); }
+
+std::string windowText(HWND window) {
+    char text[4096] = "";
+    SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+HWND findTopLevelWindow(DWORD processId, const std::string& title) {
+    WindowSearch search{processId, title, nullptr, nullptr};
+    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+Process::Process(const std::string& exe, const std::string& arguments) {
+    std::string commandLine = quoted(binDir() + "\\" + exe).append(" ").append(arguments);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, binDir().c_str(), &startup,
+                        &info_))
+        info_ = {};
+}
+
+Process::~Process() {
+    if (!info_.hProcess) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info_.hProcess, 1);
+        WaitForSingleObject(info_.hProcess, 10000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+bool Process::waitForExit(int timeoutMs) {
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+}
+
+namespace {
+// Every test starts Trawlix from an empty settings key unless it stored settings of its own.
+const char* trawlixAfterSettings(bool keepSettings) {
+    if (!keepSettings) clearSettings();
+    return "Trawlix.exe";
+}
+std::string freshLog(const std::string& path) {
+    DeleteFileA(path.c_str());
+    return quoted(path);
+}
+}  // namespace
+
+App::App(bool keepSettings) : process_(trawlixAfterSettings(keepSettings), "") {
+    waitUntil([&] { return (window_ = findTopLevelWindow(process_.id(), "Trawlix 1.10")) && IsWindowVisible(window_); },
+              60000);
+}
+
+void App::setText(int id, const std::string& text) const {
+    SendMessageA(control(id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void App::click(int id) const { SendMessageA(control(id), BM_CLICK, 0, 0); }
+
+void App::postClick(int id) const { PostMessageA(control(id), BM_CLICK, 0, 0); }
+
+void App::command(int id) const { PostMessageA(window_, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+void App::tick() const { PostMessageA(window_, WM_TIMER, 1, 0); }
+
+void App::trayCallback(int mouseCode) const { PostMessageA(window_, WM_MOUSEMOVE, 0, mouseCode); }
+
+void App::typeChar(int id, char c) const { PostMessageA(control(id), WM_CHAR, static_cast<unsigned char>(c), 1); }
+
+HWND App::focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info);
+    return info.hwndFocus;
+}
+
+bool App::iconPresent() const {
+    // Modifying nothing succeeds exactly when the icon exists.
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window_;
+    data.uID = 1;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+StandIn::StandIn()
+    : logPath_(binDir() + "\\standin-" + std::to_string(GetCurrentProcessId()) + ".log"),
+      process_("StandInClient.exe", freshLog(logPath_)) {
+    waitUntil([&] {
+        window_ = findTopLevelWindow(process_.id(), "KaZaA - Trawlix stand-in client");
+        return window_ && IsWindowVisible(window_);
+    }, 60000);
+}
+
+std::vector<std::string> StandIn::log() const {
+    std::vector<std::string> lines;
+    std::ifstream file(logPath_);
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> StandIn::inputLog(std::size_t from) const {
+    std::vector<std::string> input;
+    auto lines = log();
+    for (std::size_t i = from; i < lines.size(); ++i)
+        if (lines[i].rfind("key ", 0) == 0 || lines[i].rfind("button ", 0) == 0) input.push_back(lines[i]);
+    return input;
+}
+
+bool StandIn::waitForLogLine(const std::string& line, int timeoutMs) const {
+    return waitUntil([&] {
+        for (const auto& l : log())
+            if (l == line) return true;
+        return false;
+    }, timeoutMs);
+}
+
+std::vector<std::string> taps(int key, int times) {
+    std::vector<std::string> out;
+    for (int i = 0; i < times; ++i) {
+        out.push_back("key down " + std::to_string(key));
+        out.push_back("key up " + std::to_string(key));
+    }
+    return out;
+}
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+}  // namespace e2e

@@ -1,0 +1,98 @@
+// Driving the real Trawlix.exe and the stand-in client from a test program, as a user would:
+// through window messages, the registry and what appears on the desktop.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// The folder of the test program, where Trawlix.exe and the stand-in client are built too.
+std::string binDir();
+
+// Polls until the condition holds; false when it still does not after the timeout.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
+
+// Trawlix's per-user settings.
+void clearSettings();
+std::optional<std::string> storedSetting(const char* name);
+void storeSetting(const char* name, const std::string& value);
+void storeRawSetting(const char* name, DWORD type, const void* data, DWORD size);
+
+struct MessageBoxInfo {
+    HWND box = nullptr;
+    std::string caption;
+    std::string text;
+};
+// A message box shown by the process (a visible #32770 window), or nothing within the timeout.
+std::optional<MessageBoxInfo> waitForMessageBox(DWORD processId, int timeoutMs = 20000);
+void dismissMessageBox(HWND box);
+
+std::string windowText(HWND window);  // through WM_GETTEXT, which works across processes
+HWND findTopLevelWindow(DWORD processId, const std::string& title);
+
+// A Windows process started by the test and ended with it.
+class Process {
+public:
+    Process(const std::string& exe, const std::string& arguments);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    DWORD id() const { return info_.dwProcessId; }
+    bool waitForExit(int timeoutMs = 20000);
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+// A running Trawlix.exe with its main window.
+class App {
+public:
+    // Starts from an empty settings key unless keepSettings is set.
+    explicit App(bool keepSettings = false);
+    HWND window() const { return window_; }
+    DWORD processId() const { return process_.id(); }
+    HWND control(int id) const { return GetDlgItem(window_, id); }
+    std::string text(int id) const { return windowText(control(id)); }
+    void setText(int id, const std::string& text) const;
+    // Sent: returns when the click is handled. Use postClick when the click opens a message box.
+    void click(int id) const;
+    void postClick(int id) const;
+    void command(int id) const;              // a menu command, posted
+    void tick() const;                       // one tick of the one-minute timer, posted
+    void trayCallback(int mouseCode) const;  // the notification icon's callback, posted
+    void typeChar(int id, char c) const;     // a typed character, posted to the control
+    HWND focus() const;
+    bool iconPresent() const;
+    bool waitForExit(int timeoutMs = 20000) { return process_.waitForExit(timeoutMs); }
+
+private:
+    Process process_;
+    HWND window_ = nullptr;
+};
+
+// The stand-in client with its input log.
+class StandIn {
+public:
+    StandIn();
+    HWND window() const { return window_; }
+    std::vector<std::string> log() const;
+    // Lines of the log that record input ("key ..." and "button ..."), from line `from` on.
+    std::vector<std::string> inputLog(std::size_t from = 0) const;
+    bool waitForLogLine(const std::string& line, int timeoutMs = 20000) const;
+
+private:
+    std::string logPath_;
+    Process process_;
+    HWND window_ = nullptr;
+};
+
+// "key down N" and "key up N" for n taps of a key.
+std::vector<std::string> taps(int key, int times = 1);
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b);
+
+}  // namespace e2e
