@@ -30,3 +30,7 @@ function(trawlix_e2e_test name)
 endfunction()
 
 trawlix_e2e_test(panel_e2e tests/e2e/panel_e2e.cpp)
+trawlix_e2e_test(automation_e2e tests/e2e/automation_e2e.cpp)
+target_link_libraries(automation_e2e PRIVATE trawlix_win32)
+trawlix_e2e_test(arming_e2e tests/e2e/arming_e2e.cpp)
+trawlix_e2e_test(tray_e2e tests/e2e/tray_e2e.cpp)

@@ -9,16 +9,19 @@ if(MINGW)
   set(TRAWLIX_STATIC_LINK -static -static-libgcc -static-libstdc++)
 endif()
 
+# The real Windows calls behind APIcalls.
+add_library(trawlix_win32 STATIC APIcalls/Win32APIcalls.cpp)
+target_link_libraries(trawlix_win32 PUBLIC trawlix_logic user32 shell32 advapi32)
+
 add_executable(Trawlix WIN32
   panel/WinMain.cpp
   panel/TrawlixWindow.cpp
   panel/TrayHandlers.cpp
   panel/ArmingHandlers.cpp
   about/AboutWindow.cpp
-  APIcalls/Win32APIcalls.cpp
   resources/trawlix.rc
 )
-target_link_libraries(Trawlix PRIVATE trawlix_logic user32 gdi32 shell32 advapi32 comctl32)
+target_link_libraries(Trawlix PRIVATE trawlix_win32 gdi32 comctl32)
 target_link_options(Trawlix PRIVATE ${TRAWLIX_STATIC_LINK})
 
 # The shortcut files the About box opens live beside the executable.

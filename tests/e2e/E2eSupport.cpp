@@ -165,18 +165,30 @@ HWND App::focus() const {
     return info.hwndFocus;
 }
 
-bool App::iconPresent() const {
+bool iconPresent(HWND window) {
     // Modifying nothing succeeds exactly when the icon exists.
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = window_;
+    data.hWnd = window;
     data.uID = 1;
     return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
-StandIn::StandIn()
+HWND visiblePopupMenu() {
+    HWND menu = FindWindowA("#32768", nullptr);
+    return menu && IsWindowVisible(menu) ? menu : nullptr;
+}
+
+void pressKeys(const std::vector<WORD>& keys) {
+    for (WORD key : keys) {
+        keybd_event(static_cast<BYTE>(key), 0, 0, 0);
+        keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
+    }
+}
+
+StandIn::StandIn(const std::string& options)
     : logPath_(binDir() + "\\standin-" + std::to_string(GetCurrentProcessId()) + ".log"),
-      process_("StandInClient.exe", freshLog(logPath_)) {
+      process_("StandInClient.exe", freshLog(logPath_).append(" ").append(options)) {
     waitUntil([&] {
         window_ = findTopLevelWindow(process_.id(), "KaZaA - Trawlix stand-in client");
         return window_ && IsWindowVisible(window_);

@@ -32,6 +32,13 @@ struct MessageBoxInfo {
 std::optional<MessageBoxInfo> waitForMessageBox(DWORD processId, int timeoutMs = 20000);
 void dismissMessageBox(HWND box);
 
+// Whether the notification area holds the icon of that window (uID 1).
+bool iconPresent(HWND window);
+// The open popup menu (class #32768), if any.
+HWND visiblePopupMenu();
+// Taps keys into the input stream, as a user at the keyboard would.
+void pressKeys(const std::vector<WORD>& keys);
+
 std::string windowText(HWND window);  // through WM_GETTEXT, which works across processes
 HWND findTopLevelWindow(DWORD processId, const std::string& title);
 
@@ -67,7 +74,8 @@ public:
     void trayCallback(int mouseCode) const;  // the notification icon's callback, posted
     void typeChar(int id, char c) const;     // a typed character, posted to the control
     HWND focus() const;
-    bool iconPresent() const;
+    bool iconPresent() const { return e2e::iconPresent(window_); }
+    bool visible() const { return IsWindowVisible(window_) != FALSE; }
     bool waitForExit(int timeoutMs = 20000) { return process_.waitForExit(timeoutMs); }
 
 private:
@@ -78,7 +86,8 @@ private:
 // The stand-in client with its input log.
 class StandIn {
 public:
-    StandIn();
+    // Options follow the log path on the stand-in's command line (e.g. "--details-once").
+    explicit StandIn(const std::string& options = "");
     HWND window() const { return window_; }
     std::vector<std::string> log() const;
     // Lines of the log that record input ("key ..." and "button ..."), from line `from` on.

@@ -7,6 +7,9 @@
 //   button down <x> <y> / button up <x> <y>       left button, screen coordinates
 //   rbutton down <x> <y> / rbutton up <x> <y>     right button
 //   command <text>                                a menu or context-menu command ran
+//
+// With --details-once after the log path, the first "Transfers" command also opens a window of its
+// own title in front of the main window, as a client's dialog would; Esc closes it.
 #include <windows.h>
 
 #include <cstdlib>
@@ -59,7 +62,7 @@ constexpr int kEventsHeight = 150;
 
 class StandInClient {
 public:
-    explicit StandInClient(const char* logPath);
+    StandInClient(const char* logPath, bool detailsOnce);
     ~StandInClient();
     bool Create(HINSTANCE instance, int show);
     // Catches the Applications key before the focused list gets it; true when the message is used up.
@@ -92,11 +95,12 @@ private:
     HWND events_ = nullptr;
     HHOOK keyboardHook_ = nullptr;
     HHOOK mouseHook_ = nullptr;
+    bool detailsOnce_ = false;
 };
 
 StandInClient* StandInClient::instance_ = nullptr;
 
-StandInClient::StandInClient(const char* logPath) {
+StandInClient::StandInClient(const char* logPath, bool detailsOnce) : detailsOnce_(detailsOnce) {
     // Shared, so the test reads the log while this program is still writing it.
     if (logPath && *logPath)
         log_ = CreateFileA(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
@@ -280,6 +284,11 @@ void StandInClient::mnuShowTransfers_Click() {
     Record("command show transfers");
     if (SelectedRow() < 0) SendMessageA(list_, LB_SETCURSEL, 0, 0);
     SetFocus(list_);
+    if (detailsOnce_) {
+        detailsOnce_ = false;
+        Record("command details window");
+        MessageBoxA(hwnd_, "Transfer details of the stand-in client.", "Transfer details", MB_OK);
+    }
 }
 
 void StandInClient::RowCommand(int id, const char* mark) {
@@ -365,7 +374,7 @@ std::string StandInClient::RowText(int row) const {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    StandInClient client(__argc > 1 ? __argv[1] : nullptr);
+    StandInClient client(__argc > 1 ? __argv[1] : nullptr, __argc > 2 && std::string(__argv[2]) == "--details-once");
     if (!client.Create(instance, show)) return 1;
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -1,0 +1,137 @@
+// Enable, Disable and the input checks through the user interface, and the cycle they start.
+#include <gtest/gtest.h>
+
+#include "E2eSupport.h"
+#include "panel/ControlIds.h"
+
+namespace ids = trawlix::ids;
+using e2e::operator+;
+using e2e::taps;
+
+namespace {
+
+const std::vector<std::string> kMenuCommand = taps(18) + taps(39) + taps(40, 5) + taps(13);
+const std::vector<std::string> kClick = {"button down 119 150", "button up 119 150"};
+
+std::vector<std::string> oneDownload() {
+    return taps(93) + taps(69) + taps(13) + taps(93) + taps(82) + taps(13) + taps(93) + taps(40, 5) + taps(13) +
+           taps(40);
+}
+
+void expectMessage(const e2e::App& app, const std::string& text) {
+    auto box = e2e::waitForMessageBox(app.processId());
+    ASSERT_TRUE(box) << "no message box: " << text;
+    EXPECT_EQ(box->caption, "Trawlix 1.10 - By Orvane");
+    EXPECT_EQ(box->text, text);
+    e2e::dismissMessageBox(box->box);
+    EXPECT_TRUE(e2e::waitUntil([&] { return !IsWindow(box->box); }));
+}
+
+void enable(const e2e::App& app, const std::string& downloads, const std::string& interval) {
+    app.setText(ids::numberdl, downloads);
+    app.setText(ids::interval, interval);
+    app.click(ids::go);
+    ASSERT_TRUE(e2e::waitUntil([&] { return !app.visible(); }));
+}
+
+TEST(Arming, EnableGoesToTheNotificationAreaAndTicksDriveTheClient) {
+    e2e::StandIn client;
+    e2e::App app;
+    enable(app, "2", "0");
+    EXPECT_TRUE(IsIconic(app.window()));
+    EXPECT_TRUE(app.iconPresent());
+    EXPECT_EQ(app.text(ids::Label4), "Status: Enabled");
+    EXPECT_FALSE(IsWindowEnabled(app.control(ids::go)));
+    EXPECT_TRUE(IsWindowEnabled(app.control(ids::stops)));
+
+    app.tick();
+    const auto expected = kMenuCommand + kClick + oneDownload() + oneDownload() + taps(38, 2);
+    e2e::waitUntil([&] { return client.inputLog().size() >= expected.size(); });
+    EXPECT_EQ(client.inputLog(), expected);
+    EXPECT_TRUE(IsZoomed(client.window()));
+}
+
+TEST(Arming, ClientLosingTheFrontGivesTheCycleUpUntilTheNextTick) {
+    // The client opens a window of another title in front of its main window during the pause.
+    e2e::StandIn client("--details-once");
+    e2e::App app;
+    enable(app, "1", "0");
+    app.tick();
+    const auto givenUp = kMenuCommand + taps(27);
+    e2e::waitUntil([&] { return client.inputLog().size() >= givenUp.size(); });
+    EXPECT_EQ(client.inputLog(), givenUp);
+    EXPECT_TRUE(client.waitForLogLine("command details window"));
+
+    app.tick();
+    const auto retried = givenUp + kMenuCommand + kClick + oneDownload() + taps(38);
+    e2e::waitUntil([&] { return client.inputLog().size() >= retried.size(); });
+    EXPECT_EQ(client.inputLog(), retried);
+}
+
+TEST(Arming, WithoutTheClientTheProgramSaysSoAndEndsWithItsSettingsSaved) {
+    e2e::App app;
+    app.setText(ids::timeunits, "minutes");
+    enable(app, "4", "0");
+    HWND window = app.window();
+    app.tick();
+    expectMessage(app, "KaZaA Media Desktop is not running, please start KaZaA first and try again.");
+    EXPECT_TRUE(app.waitForExit());
+    EXPECT_EQ(e2e::storedSetting("ndownloads"), "4");
+    EXPECT_EQ(e2e::storedSetting("interval"), "0");
+    EXPECT_EQ(e2e::storedSetting("timeunit"), "minutes");
+    EXPECT_FALSE(e2e::iconPresent(window));
+}
+
+TEST(Arming, NumberBoxesTakeDigitsOnly) {
+    e2e::App app;
+    app.typeChar(ids::numberdl, '7');
+    EXPECT_TRUE(e2e::waitUntil([&] { return app.text(ids::numberdl).find('7') != std::string::npos; }));
+    app.typeChar(ids::numberdl, '\b');
+    EXPECT_FALSE(e2e::waitForMessageBox(app.processId(), 500));
+    for (char typed : {'a', '-', '.', '\r'}) {
+        app.typeChar(ids::interval, typed);
+        expectMessage(app, "Only enter numbers, please");
+        EXPECT_EQ(app.text(ids::interval), "10") << int(typed);
+    }
+}
+
+TEST(Arming, UnitOutsideTheListIsRefusedAndTheBoxReset) {
+    e2e::App app;
+    app.setText(ids::timeunits, "Seconds");
+    app.postClick(ids::go);
+    expectMessage(app, "Use the drop down list to select only hours, minutes, or seconds please.");
+    EXPECT_TRUE(e2e::waitUntil([&] { return app.text(ids::timeunits) == "Minutes"; }));
+    EXPECT_EQ(app.text(ids::Label4), "Status: Disabled");
+    EXPECT_TRUE(app.visible());
+    EXPECT_TRUE(IsWindowEnabled(app.control(ids::go)));
+}
+
+TEST(Arming, PeriodThatIsNotANumberOrTooLongIsRefused) {
+    e2e::App app;
+    for (const char* interval : {"", "32768"}) {
+        app.setText(ids::interval, interval);
+        app.postClick(ids::go);
+        expectMessage(app, "Enter the period in digits, up to 32767 minutes or 546 hours, please.");
+        EXPECT_EQ(app.text(ids::Label4), "Status: Disabled");
+        EXPECT_TRUE(app.visible());
+    }
+}
+
+TEST(Arming, PopupEnableKeepsTheWindowAndDisableDisarms) {
+    e2e::App app;
+    app.command(ids::mnuEnable);
+    EXPECT_TRUE(e2e::waitUntil([&] { return app.text(ids::Label4) == "Status: Enabled"; }));
+    EXPECT_TRUE(app.visible());
+    EXPECT_FALSE(app.iconPresent());
+    EXPECT_FALSE(IsWindowEnabled(app.control(ids::go)));
+
+    app.click(ids::stops);
+    EXPECT_EQ(app.text(ids::Label4), "Status: Disabled");
+    EXPECT_TRUE(IsWindowEnabled(app.control(ids::go)));
+    EXPECT_FALSE(IsWindowEnabled(app.control(ids::stops)));
+    app.command(ids::mnuDisable);
+    EXPECT_FALSE(e2e::waitForMessageBox(app.processId(), 300));
+    EXPECT_EQ(app.text(ids::Label4), "Status: Disabled");
+}
+
+}  // namespace

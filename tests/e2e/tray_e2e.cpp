@@ -1,0 +1,112 @@
+// The main window and its notification-area icon: minimizing, the icon's mouse codes, the popup
+// menu, the ways out, and a restarted shell.
+#include <gtest/gtest.h>
+
+#include "E2eSupport.h"
+#include "panel/ControlIds.h"
+
+namespace ids = trawlix::ids;
+
+namespace {
+
+void minimize(const e2e::App& app) {
+    SendMessageA(app.window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(e2e::waitUntil([&] { return !app.visible() && app.iconPresent(); }));
+}
+
+bool secondIconAccepted(HWND window) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = window;
+    data.uID = 1;
+    return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
+}
+
+TEST(TrayIcon, MinimizeHidesBehindOneIconAndDoubleClickRestores) {
+    e2e::App app;
+    for (int round = 0; round < 2; ++round) {
+        minimize(app);
+        EXPECT_FALSE(secondIconAccepted(app.window()));
+        app.trayCallback(515);
+        EXPECT_TRUE(e2e::waitUntil([&] { return app.visible(); }));
+        EXPECT_FALSE(IsIconic(app.window()));
+        EXPECT_FALSE(app.iconPresent());
+    }
+}
+
+TEST(TrayIcon, OtherMouseCodesDoNothing) {
+    e2e::App app;
+    minimize(app);
+    for (int code : {512, 513, 514, 517, 518, 200}) app.trayCallback(code);
+    Sleep(300);
+    EXPECT_FALSE(app.visible());
+    EXPECT_TRUE(app.iconPresent());
+    EXPECT_FALSE(e2e::visiblePopupMenu());
+}
+
+TEST(TrayIcon, RightButtonOpensThePopupAndExitSavesAndRemovesTheIcon) {
+    e2e::App app;
+    app.setText(ids::numberdl, "5");
+    app.setText(ids::interval, "2");
+    app.setText(ids::timeunits, "Hours");
+    minimize(app);
+    HWND window = app.window();
+    app.trayCallback(516);
+    ASSERT_TRUE(e2e::waitUntil([] { return e2e::visiblePopupMenu() != nullptr; }));
+    e2e::pressKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});  // &Show &Enable &Disable &Exit
+    ASSERT_TRUE(app.waitForExit());
+    EXPECT_EQ(e2e::storedSetting("ndownloads"), "5");
+    EXPECT_EQ(e2e::storedSetting("interval"), "2");
+    EXPECT_EQ(e2e::storedSetting("timeunit"), "Hours");
+    EXPECT_FALSE(e2e::iconPresent(window));
+}
+
+TEST(TrayIcon, PopupShowRestoresTheWindow) {
+    e2e::App app;
+    minimize(app);
+    app.trayCallback(516);
+    ASSERT_TRUE(e2e::waitUntil([] { return e2e::visiblePopupMenu() != nullptr; }));
+    e2e::pressKeys({VK_DOWN, VK_RETURN});
+    EXPECT_TRUE(e2e::waitUntil([&] { return app.visible(); }));
+    EXPECT_FALSE(app.iconPresent());
+}
+
+TEST(TrayIcon, RestartedShellGetsTheIconBackOnlyWhileHidden) {
+    e2e::App app;
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    auto shellRestarts = [&] {
+        NOTIFYICONDATAA data{};
+        data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        data.hWnd = app.window();
+        data.uID = 1;
+        Shell_NotifyIconA(NIM_DELETE, &data);
+        DWORD_PTR result;
+        SendMessageTimeoutA(HWND_BROADCAST, taskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    };
+    minimize(app);
+    shellRestarts();
+    EXPECT_TRUE(e2e::waitUntil([&] { return app.iconPresent(); }, 5000));
+
+    app.command(ids::mnuShow);
+    ASSERT_TRUE(e2e::waitUntil([&] { return app.visible(); }));
+    shellRestarts();
+    Sleep(300);
+    EXPECT_FALSE(app.iconPresent());
+}
+
+TEST(TrayIcon, ExitButtonAndLogOffSaveTheSettings) {
+    {
+        e2e::App app;
+        app.setText(ids::numberdl, "6");
+        SendMessageA(app.window(), WM_QUERYENDSESSION, 0, 0);
+        SendMessageA(app.window(), WM_ENDSESSION, TRUE, 0);
+        EXPECT_EQ(e2e::storedSetting("ndownloads"), "6");
+    }
+    e2e::App app;
+    app.setText(ids::numberdl, "12");
+    app.click(ids::Command1);
+    EXPECT_TRUE(app.waitForExit());
+    EXPECT_EQ(e2e::storedSetting("ndownloads"), "12");
+}
+
+}  // namespace
