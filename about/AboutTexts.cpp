@@ -16,6 +16,19 @@ std::string featureList() {
            "coming and encourage the author!";
 }
 
+std::vector<std::string> splitAtBlankRuns(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t run = text.find("  ", start);
+        if (run == std::string::npos) run = text.size();
+        if (run > start) parts.push_back(text.substr(start, run - start));
+        start = text.find_first_not_of(' ', run);
+        if (start == std::string::npos) break;
+    }
+    return parts;
+}
+
 std::string contactNote() {
     return std::string("You can contact the author at ") + kAuthorEmail + blanks(9) +
            "Please report any problems or bugs that you experience with this program, also, if you enjoy the "

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "APIcalls/APIcalls.h"
 
@@ -17,6 +18,9 @@ inline constexpr const char* kAuthorWebSite = "www.example.org/trawlix";
 
 // The "Key Features" text. The runs of blanks push each numbered item onto a new line of the label.
 std::string featureList();
+// The parts of a text between its runs of two or more blanks (none empty), for starting each on a
+// line of its own whatever the font makes of the blanks.
+std::vector<std::string> splitAtBlankRuns(const std::string& text);
 // The note under the separator: how to reach the author and where the updates are.
 std::string contactNote();
 

@@ -40,6 +40,7 @@ private:
     void showAsDefault(HWND focused);
     LRESULT colorLabel(HDC dc, HWND label);
     void drawIcon(const DRAWITEMSTRUCT& item);
+    void drawFeatures(const DRAWITEMSTRUCT& item);
     void paintSeparator();
 
     // The open box; at most one per process.

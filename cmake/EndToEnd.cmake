@@ -34,3 +34,10 @@ trawlix_e2e_test(automation_e2e tests/e2e/automation_e2e.cpp)
 target_link_libraries(automation_e2e PRIVATE trawlix_win32)
 trawlix_e2e_test(arming_e2e tests/e2e/arming_e2e.cpp)
 trawlix_e2e_test(tray_e2e tests/e2e/tray_e2e.cpp)
+trawlix_e2e_test(about_e2e tests/e2e/about_e2e.cpp)
+
+# Not a test: takes the README's pictures (make screenshots).
+add_executable(screenshots tests/e2e/screenshots.cpp)
+target_link_libraries(screenshots PRIVATE e2e_support)
+target_link_options(screenshots PRIVATE ${TRAWLIX_STATIC_LINK})
+add_dependencies(screenshots Trawlix)

@@ -130,6 +130,7 @@ LRESULT Trawlix::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam) Form_Unload();
         return 0;
     case WM_DESTROY:
+        DeleteObject(font_);
         PostQuitMessage(0);
         return 0;
     default:
@@ -142,12 +143,17 @@ LRESULT Trawlix::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Trawlix::CreateControls() {
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    // 8-point MS Sans Serif: the face the layout's widths were measured in.
+    HDC screen = GetDC(nullptr);
+    font_ = CreateFontA(-MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+    ReleaseDC(nullptr, screen);
     for (const ControlSpec& c : kControls) {
         HWND control = CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, c.left, c.top,
                                        c.width, c.height, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                                        instance_, nullptr);
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     }
     HWND units = Control(ids::timeunits);
     SendMessageA(units, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("Minutes"));

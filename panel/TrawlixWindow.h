@@ -67,6 +67,7 @@ private:
     APIcalls& api_;
     HWND window_ = nullptr;
     HICON icon_ = nullptr;
+    HFONT font_ = nullptr;
     HMENU popupMenu_ = nullptr;  // mnuPopup: never in the menu bar, shown from the notification icon
     HWND savedFocus_ = nullptr;
     UINT taskbarCreated_ = 0;

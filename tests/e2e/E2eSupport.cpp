@@ -102,11 +102,11 @@ HWND findTopLevelWindow(DWORD processId, const std::string& title) {
     return search.found;
 }
 
-Process::Process(const std::string& exe, const std::string& arguments) {
-    std::string commandLine = quoted(binDir() + "\\" + exe).append(" ").append(arguments);
+Process::Process(const std::string& exe, const std::string& arguments, const std::string& folder) {
+    std::string commandLine = quoted(folder + "\\" + exe).append(" ").append(arguments);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, binDir().c_str(), &startup,
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                         &info_))
         info_ = {};
 }
@@ -137,7 +137,7 @@ std::string freshLog(const std::string& path) {
 }
 }  // namespace
 
-App::App(bool keepSettings) : process_(trawlixAfterSettings(keepSettings), "") {
+App::App(bool keepSettings, const std::string& folder) : process_(trawlixAfterSettings(keepSettings), "", folder) {
     waitUntil([&] { return (window_ = findTopLevelWindow(process_.id(), "Trawlix 1.10")) && IsWindowVisible(window_); },
               60000);
 }

@@ -45,7 +45,8 @@ HWND findTopLevelWindow(DWORD processId, const std::string& title);
 // A Windows process started by the test and ended with it.
 class Process {
 public:
-    Process(const std::string& exe, const std::string& arguments);
+    // Starts folder\exe in that folder (by default the test program's own).
+    Process(const std::string& exe, const std::string& arguments, const std::string& folder = binDir());
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -59,8 +60,8 @@ private:
 // A running Trawlix.exe with its main window.
 class App {
 public:
-    // Starts from an empty settings key unless keepSettings is set.
-    explicit App(bool keepSettings = false);
+    // Starts from an empty settings key unless keepSettings is set; from another folder if given.
+    explicit App(bool keepSettings = false, const std::string& folder = binDir());
     HWND window() const { return window_; }
     DWORD processId() const { return process_.id(); }
     HWND control(int id) const { return GetDlgItem(window_, id); }
