@@ -1,7 +1,5 @@
 #include "E2eSupport.h"
 
-#include <shellapi.h>
-
 #include <fstream>
 
 namespace e2e {
@@ -165,13 +163,12 @@ HWND App::focus() const {
     return info.hwndFocus;
 }
 
-bool iconPresent(HWND window) {
-    // Modifying nothing succeeds exactly when the icon exists.
+bool trayIconCall(DWORD message, HWND window) {
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
     data.hWnd = window;
     data.uID = 1;
-    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+    return Shell_NotifyIconA(message, &data) != FALSE;
 }
 
 HWND visiblePopupMenu() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <optional>
@@ -32,8 +33,10 @@ struct MessageBoxInfo {
 std::optional<MessageBoxInfo> waitForMessageBox(DWORD processId, int timeoutMs = 20000);
 void dismissMessageBox(HWND box);
 
-// Whether the notification area holds the icon of that window (uID 1).
-bool iconPresent(HWND window);
+// Shell_NotifyIconA on the icon of that window (uID 1) with nothing to change; its result.
+bool trayIconCall(DWORD message, HWND window);
+// Whether the notification area holds that window's icon: modifying nothing succeeds exactly then.
+inline bool iconPresent(HWND window) { return trayIconCall(NIM_MODIFY, window); }
 // The open popup menu (class #32768), if any.
 HWND visiblePopupMenu();
 // Taps keys into the input stream, as a user at the keyboard would.

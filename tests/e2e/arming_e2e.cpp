@@ -40,6 +40,7 @@ TEST(Arming, EnableGoesToTheNotificationAreaAndTicksDriveTheClient) {
     enable(app, "2", "0");
     EXPECT_TRUE(IsIconic(app.window()));
     EXPECT_TRUE(app.iconPresent());
+    EXPECT_FALSE(e2e::trayIconCall(NIM_ADD, app.window()));  // one icon, not two
     EXPECT_EQ(app.text(ids::Label4), "Status: Enabled");
     EXPECT_FALSE(IsWindowEnabled(app.control(ids::go)));
     EXPECT_TRUE(IsWindowEnabled(app.control(ids::stops)));

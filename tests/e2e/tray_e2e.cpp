@@ -14,19 +14,11 @@ void minimize(const e2e::App& app) {
     ASSERT_TRUE(e2e::waitUntil([&] { return !app.visible() && app.iconPresent(); }));
 }
 
-bool secondIconAccepted(HWND window) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = window;
-    data.uID = 1;
-    return Shell_NotifyIconA(NIM_ADD, &data) != FALSE;
-}
-
 TEST(TrayIcon, MinimizeHidesBehindOneIconAndDoubleClickRestores) {
     e2e::App app;
     for (int round = 0; round < 2; ++round) {
         minimize(app);
-        EXPECT_FALSE(secondIconAccepted(app.window()));
+        EXPECT_FALSE(e2e::trayIconCall(NIM_ADD, app.window()));  // the shell refuses a second one
         app.trayCallback(515);
         EXPECT_TRUE(e2e::waitUntil([&] { return app.visible(); }));
         EXPECT_FALSE(IsIconic(app.window()));
@@ -75,11 +67,7 @@ TEST(TrayIcon, RestartedShellGetsTheIconBackOnlyWhileHidden) {
     e2e::App app;
     const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     auto shellRestarts = [&] {
-        NOTIFYICONDATAA data{};
-        data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-        data.hWnd = app.window();
-        data.uID = 1;
-        Shell_NotifyIconA(NIM_DELETE, &data);
+        e2e::trayIconCall(NIM_DELETE, app.window());
         DWORD_PTR result;
         SendMessageTimeoutA(HWND_BROADCAST, taskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
     };
