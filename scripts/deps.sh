@@ -11,7 +11,7 @@ pkg_ok() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok i
 # cannot start here).
 for p in cmake g++ make ninja-build libgtest-dev googletest \
          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-         wine wine64 fonts-wine fonts-liberation xvfb x11-apps x11-utils imagemagick; do
+         wine wine64 fonts-wine fonts-liberation xvfb xdotool x11-apps x11-utils imagemagick; do
   pkg_ok "$p" || need+=("$p")
 done
 

@@ -46,6 +46,10 @@ start_environment() {
     for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
     [ -s "$state/display" ] || { echo "Xvfb did not start" >&2; cat "$state/xvfb.log" >&2; exit 1; }
     export DISPLAY=":$(head -n1 "$state/display")"
+    # Wine takes the pointer position from X events too: a window mapped or maximized under the
+    # X pointer reports where that pointer stands. Park it on the point the cycle clicks, so a late
+    # event cannot move a synthetic click elsewhere.
+    xdotool mousemove 119 150
   fi
 
   if [ ! -f "$WINEPREFIX/.trawlix-ready" ]; then
