@@ -97,8 +97,6 @@ bool frmAbout::TranslateDialogMessage(MSG* message) {
     return IsDialogMessageA(box, message) != FALSE;
 }
 
-HWND frmAbout::Window() { return current_ ? current_->hwnd_ : nullptr; }
-
 LRESULT CALLBACK frmAbout::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     frmAbout* self;
     if (message == WM_NCCREATE) {

@@ -16,8 +16,6 @@ public:
     static void Unload();
     // For the message loop: gives the box its keyboard handling (Tab, Enter, Esc).
     static bool TranslateDialogMessage(MSG* message);
-    // The open box's window, or nullptr.
-    static HWND Window();
 
 private:
     frmAbout(HINSTANCE instance, HICON icon, APIcalls& api);

@@ -59,6 +59,13 @@ std::optional<std::string> storedSetting(const char* name) {
     return std::string(value);
 }
 
+std::vector<std::string> storedSettings() {
+    std::vector<std::string> values;
+    for (const char* name : {"ndownloads", "interval", "timeunit"})
+        values.push_back(storedSetting(name).value_or("(missing)"));
+    return values;
+}
+
 void storeSetting(const char* name, const std::string& value) {
     storeRawSetting(name, REG_SZ, value.c_str(), static_cast<DWORD>(value.size() + 1));
 }
@@ -202,11 +209,10 @@ std::vector<std::string> StandIn::log() const {
     return lines;
 }
 
-std::vector<std::string> StandIn::inputLog(std::size_t from) const {
+std::vector<std::string> StandIn::inputLog() const {
     std::vector<std::string> input;
-    auto lines = log();
-    for (std::size_t i = from; i < lines.size(); ++i)
-        if (lines[i].rfind("key ", 0) == 0 || lines[i].rfind("button ", 0) == 0) input.push_back(lines[i]);
+    for (const auto& line : log())
+        if (line.rfind("key ", 0) == 0 || line.rfind("button ", 0) == 0) input.push_back(line);
     return input;
 }
 

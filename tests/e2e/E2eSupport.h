@@ -21,6 +21,8 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 // Trawlix's per-user settings.
 void clearSettings();
 std::optional<std::string> storedSetting(const char* name);
+// "ndownloads", "interval" and "timeunit" as stored, "(missing)" for an absent one.
+std::vector<std::string> storedSettings();
 void storeSetting(const char* name, const std::string& value);
 void storeRawSetting(const char* name, DWORD type, const void* data, DWORD size);
 
@@ -94,8 +96,8 @@ public:
     explicit StandIn(const std::string& options = "");
     HWND window() const { return window_; }
     std::vector<std::string> log() const;
-    // Lines of the log that record input ("key ..." and "button ..."), from line `from` on.
-    std::vector<std::string> inputLog(std::size_t from = 0) const;
+    // Lines of the log that record input ("key ..." and "button ...").
+    std::vector<std::string> inputLog() const;
     bool waitForLogLine(const std::string& line, int timeoutMs = 20000) const;
 
 private:

@@ -77,9 +77,7 @@ TEST(Arming, WithoutTheClientTheProgramSaysSoAndEndsWithItsSettingsSaved) {
     app.tick();
     expectMessage(app, "KaZaA Media Desktop is not running, please start KaZaA first and try again.");
     EXPECT_TRUE(app.waitForExit());
-    EXPECT_EQ(e2e::storedSetting("ndownloads"), "4");
-    EXPECT_EQ(e2e::storedSetting("interval"), "0");
-    EXPECT_EQ(e2e::storedSetting("timeunit"), "minutes");
+    EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{"4", "0", "minutes"}));
     EXPECT_FALSE(e2e::iconPresent(window));
 }
 

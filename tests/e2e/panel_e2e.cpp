@@ -62,9 +62,7 @@ TEST(MainWindow, TextsSurviveCloseFromTitleBarAndRestart) {
         PostMessageA(app.window(), WM_CLOSE, 0, 0);
         ASSERT_TRUE(app.waitForExit());
     }
-    EXPECT_EQ(e2e::storedSetting("ndownloads"), "");
-    EXPECT_EQ(e2e::storedSetting("interval"), "2");
-    EXPECT_EQ(e2e::storedSetting("timeunit"), "hours");
+    EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{"", "2", "hours"}));
 
     e2e::App again(true);
     EXPECT_EQ(again.text(ids::numberdl), "");
@@ -94,9 +92,7 @@ TEST(MainWindow, LoadDefaultSettingsResetsControlsAndStore) {
     EXPECT_TRUE(e2e::waitUntil([&] { return app.text(ids::timeunits) == "Minutes"; }));
     EXPECT_EQ(app.text(ids::numberdl), "3");
     EXPECT_EQ(app.text(ids::interval), "10");
-    EXPECT_EQ(e2e::storedSetting("ndownloads"), "3");
-    EXPECT_EQ(e2e::storedSetting("interval"), "10");
-    EXPECT_EQ(e2e::storedSetting("timeunit"), "Minutes");
+    EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{"3", "10", "Minutes"}));
 }
 
 }  // namespace

@@ -47,9 +47,7 @@ TEST(TrayIcon, RightButtonOpensThePopupAndExitSavesAndRemovesTheIcon) {
     ASSERT_TRUE(e2e::waitUntil([] { return e2e::visiblePopupMenu() != nullptr; }));
     e2e::pressKeys({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});  // &Show &Enable &Disable &Exit
     ASSERT_TRUE(app.waitForExit());
-    EXPECT_EQ(e2e::storedSetting("ndownloads"), "5");
-    EXPECT_EQ(e2e::storedSetting("interval"), "2");
-    EXPECT_EQ(e2e::storedSetting("timeunit"), "Hours");
+    EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{"5", "2", "Hours"}));
     EXPECT_FALSE(e2e::iconPresent(window));
 }
 

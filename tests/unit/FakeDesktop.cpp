@@ -20,17 +20,6 @@ std::string FakeDesktop::storedString(const std::string& subKey, const std::stri
     return text.substr(0, text.find('\0'));
 }
 
-bool FakeDesktop::hasValue(const std::string& subKey, const std::string& name) const {
-    return registry.count(subKey + "|" + name) != 0;
-}
-
-std::vector<std::string> FakeDesktop::keyEvents() const {
-    std::vector<std::string> keys;
-    for (const auto& e : events)
-        if (e.rfind("down ", 0) == 0 || e.rfind("up ", 0) == 0) keys.push_back(e);
-    return keys;
-}
-
 void FakeDesktop::record(std::string event) {
     events.push_back(event);
     if (onEvent) onEvent(event);

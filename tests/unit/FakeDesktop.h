@@ -36,10 +36,6 @@ public:
     WindowHandle addWindow(const std::string& title);
     void setString(const std::string& subKey, const std::string& name, const std::string& value);
     std::string storedString(const std::string& subKey, const std::string& name) const;
-    bool hasValue(const std::string& subKey, const std::string& name) const;
-
-    // Only the events that are key taps, as "down N" / "up N".
-    std::vector<std::string> keyEvents() const;
 
     void keybd_event(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags, std::uintptr_t extra) override;
     void mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
