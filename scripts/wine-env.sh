@@ -39,17 +39,15 @@ start_environment() {
   if [ -n "${TRAWLIX_DISPLAY:-}" ]; then
     export DISPLAY=$TRAWLIX_DISPLAY  # a display of the user's
   else
-    # -displayfd picks a free display number and tells it when the server is ready.
+    # -displayfd picks a free display number and tells it when the server is ready. -noreset: an X
+    # server resets whenever its last client leaves (as Wine's desktop does between two tests), and
+    # a reset puts the pointer back in the middle of the screen.
     rm -f "$state/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
     echo $! >"$state/xvfb.pid"
     for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
     [ -s "$state/display" ] || { echo "Xvfb did not start" >&2; cat "$state/xvfb.log" >&2; exit 1; }
     export DISPLAY=":$(head -n1 "$state/display")"
-    # Wine takes the pointer position from X events too: a window mapped or maximized under the
-    # X pointer reports where that pointer stands. Park it on the point the cycle clicks, so a late
-    # event cannot move a synthetic click elsewhere.
-    xdotool mousemove 119 150
   fi
 
   if [ ! -f "$WINEPREFIX/.trawlix-ready" ]; then
@@ -68,6 +66,21 @@ start_environment() {
   # Start the desktop and Wine's services now, detached from CTest's output pipes.
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
   printf 'export DISPLAY=%q\n' "$DISPLAY" >"$state/env"
+  if [ -z "${TRAWLIX_DISPLAY:-}" ]; then
+    echo "export TRAWLIX_OWN_XVFB=1" >>"$state/env"
+    park_pointer
+  fi
+}
+
+# Wine takes the pointer position from X events too: a window mapped or maximized under the X
+# pointer reports where that pointer stands, and a late such event can move a synthetic click
+# there. Parking the X pointer on the point the cycle clicks makes every such event agree with the
+# click. Done once the desktop is up, and again before each program, as a test may leave the
+# pointer elsewhere. Only on our own Xvfb: never move the pointer of a user's display.
+park_pointer() {
+  xdotool mousemove 119 150
+  [ "$(xdotool getmouselocation 2>/dev/null | cut -d' ' -f1-2)" = "x:119 y:150" ] ||
+    { echo "could not park the X pointer on 119,150" >&2; exit 1; }
 }
 
 case "$action" in
@@ -77,6 +90,7 @@ case "$action" in
     [ -f "$state/env" ] || { echo "the test environment is not started" >&2; exit 1; }
     # shellcheck disable=SC1090
     . "$state/env"
+    [ -z "${TRAWLIX_OWN_XVFB:-}" ] || park_pointer
     exec "$WINE" "$@" </dev/null
     ;;
   *) echo "usage: $0 --state DIR start|run|stop" >&2; exit 2 ;;
