@@ -1,5 +1,6 @@
 // The Windows operations that Trawlix's logic calls. The logic never includes <windows.h>;
-// the Win32 shell implements this interface with the real calls and the tests with a fake desktop.
+// the Win32 shell implements this interface with the real calls (shell/Win32APIcalls) and the
+// unit tests with a fake desktop.
 #pragma once
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "automation/ClientFinder.h"
 #include "automation/KeyInput.h"
-#include "panel/NumberText.h"
+#include "common/NumberText.h"
 
 namespace trawlix {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "APIcalls/APIcalls.h"
-#include "panel/PanelState.h"
+#include "common/PanelState.h"
 
 namespace trawlix {
 

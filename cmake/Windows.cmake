@@ -10,15 +10,16 @@ if(MINGW)
 endif()
 
 # The real Windows calls behind APIcalls.
-add_library(trawlix_win32 STATIC APIcalls/Win32APIcalls.cpp)
+add_library(trawlix_win32 STATIC shell/Win32APIcalls.cpp)
 target_link_libraries(trawlix_win32 PUBLIC trawlix_logic user32 shell32 advapi32)
 
+# The Win32 shell: the window classes, their handlers and the start.
 add_executable(Trawlix WIN32
-  panel/WinMain.cpp
-  panel/TrawlixWindow.cpp
-  panel/TrayHandlers.cpp
-  panel/ArmingHandlers.cpp
-  about/AboutWindow.cpp
+  shell/WinMain.cpp
+  shell/TrawlixWindow.cpp
+  shell/TrayHandlers.cpp
+  shell/ArmingHandlers.cpp
+  shell/AboutWindow.cpp
   resources/trawlix.rc
 )
 target_link_libraries(Trawlix PRIVATE trawlix_win32 gdi32 comctl32)

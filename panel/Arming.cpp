@@ -1,6 +1,6 @@
 #include "Arming.h"
 
-#include "panel/NumberText.h"
+#include "common/NumberText.h"
 
 namespace trawlix {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "APIcalls/APIcalls.h"
-#include "panel/PanelState.h"
+#include "common/PanelState.h"
 
 namespace trawlix {
 

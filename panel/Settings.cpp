@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "panel/AppInfo.h"
+#include "common/AppInfo.h"
 
 namespace trawlix {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "APIcalls/APIcalls.h"
-#include "panel/PanelState.h"
+#include "common/PanelState.h"
 
 namespace trawlix {
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "about/AboutControlIds.h"
+#include "shell/AboutControlIds.h"
 #include "about/AboutTexts.h"
-#include "panel/AppInfo.h"
+#include "common/AppInfo.h"
 
 namespace trawlix {
 

@@ -4,7 +4,7 @@
 #include <commctrl.h>
 
 #include "panel/Arming.h"
-#include "panel/ControlIds.h"
+#include "shell/ControlIds.h"
 #include "panel/DigitFilter.h"
 #include "panel/TrayIcon.h"
 

@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "about/AboutTexts.h"
-#include "about/AboutWindow.h"
-#include "panel/AppInfo.h"
-#include "panel/ControlIds.h"
+#include "shell/AboutWindow.h"
+#include "common/AppInfo.h"
+#include "shell/ControlIds.h"
 #include "panel/Settings.h"
 #include "panel/TrayIcon.h"
 

@@ -8,7 +8,7 @@
 
 #include "APIcalls/APIcalls.h"
 #include "automation/AutomationCycle.h"
-#include "panel/PanelState.h"
+#include "common/PanelState.h"
 
 namespace trawlix {
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "panel/AppInfo.h"
+#include "common/AppInfo.h"
 
 namespace trawlix {
 

@@ -2,9 +2,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "APIcalls/Win32APIcalls.h"
-#include "about/AboutWindow.h"
-#include "panel/TrawlixWindow.h"
+#include "shell/Win32APIcalls.h"
+#include "shell/AboutWindow.h"
+#include "shell/TrawlixWindow.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};

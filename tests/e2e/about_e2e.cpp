@@ -4,8 +4,8 @@
 #include <fstream>
 
 #include "E2eSupport.h"
-#include "about/AboutControlIds.h"
-#include "panel/ControlIds.h"
+#include "shell/AboutControlIds.h"
+#include "shell/ControlIds.h"
 
 namespace ids = trawlix::ids;
 namespace about = trawlix::about_ids;

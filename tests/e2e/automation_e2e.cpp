@@ -1,7 +1,7 @@
 // The automation cycle with the real Windows calls, against the stand-in client.
 #include <gtest/gtest.h>
 
-#include "APIcalls/Win32APIcalls.h"
+#include "shell/Win32APIcalls.h"
 #include "E2eSupport.h"
 #include "automation/AutomationCycle.h"
 #include "automation/ClientFinder.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "E2eSupport.h"
-#include "panel/ControlIds.h"
+#include "shell/ControlIds.h"
 
 namespace ids = trawlix::ids;
 

@@ -4,7 +4,7 @@
 #include <fstream>
 
 #include "E2eSupport.h"
-#include "panel/ControlIds.h"
+#include "shell/ControlIds.h"
 
 namespace {
 

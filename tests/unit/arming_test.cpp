@@ -3,7 +3,7 @@
 #include "FakeDesktop.h"
 #include "panel/Arming.h"
 #include "panel/DigitFilter.h"
-#include "panel/NumberText.h"
+#include "common/NumberText.h"
 #include "panel/TrayIcon.h"
 
 namespace trawlix {
