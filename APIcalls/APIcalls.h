@@ -62,13 +62,18 @@ public:
     virtual int GetWindowTextA(WindowHandle window, char* buffer, int size) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
     virtual bool ShowWindow(WindowHandle window, int command) = 0;
+    // A timer of the window: WM_TIMER with this id every period until it is killed. Setting it
+    // again restarts the period.
+    virtual void SetTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) = 0;
+    virtual void KillTimer(WindowHandle window, std::uintptr_t id) = 0;
     // A modal box with an OK button only, no icon, captioned with the application title.
     virtual void MsgBox(const std::string& text) = 0;
 
     // kernel32
     virtual void Sleep(std::uint32_t milliseconds) = 0;
 
-    // The folder of the running executable, without a trailing file name.
+    // The folder of the running executable, without a trailing file name; it ends in a backslash
+    // only at a drive root ("E:\").
     virtual std::string AppPath() = 0;
 
     // shell32

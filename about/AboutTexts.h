@@ -14,7 +14,7 @@ inline constexpr const char* kHomePageFile = "\\HomePage.url";
 
 // Where the author can be reached; the shortcut files beside the executable point to the same places.
 inline constexpr const char* kAuthorEmail = "trawlix@example.org";
-inline constexpr const char* kAuthorWebSite = "www.example.org/trawlix";
+inline constexpr const char* kAuthorWebSite = "www.example.org";
 
 // The "Key Features" text. The runs of blanks push each numbered item onto a new line of the label.
 std::string featureList();

@@ -31,10 +31,12 @@ endfunction()
 
 trawlix_e2e_test(panel_e2e tests/e2e/panel_e2e.cpp)
 trawlix_e2e_test(automation_e2e tests/e2e/automation_e2e.cpp)
-target_link_libraries(automation_e2e PRIVATE trawlix_win32)
+target_link_libraries(automation_e2e PRIVATE trawlix_shell)
 trawlix_e2e_test(arming_e2e tests/e2e/arming_e2e.cpp)
 trawlix_e2e_test(tray_e2e tests/e2e/tray_e2e.cpp)
-trawlix_e2e_test(about_e2e tests/e2e/about_e2e.cpp)
+# The About box is also opened inside the test program, which carries the program's icon for it.
+trawlix_e2e_test(about_e2e tests/e2e/about_e2e.cpp tests/e2e/icon.rc)
+target_link_libraries(about_e2e PRIVATE trawlix_shell)
 
 # Not a test: takes the README's pictures (make screenshots).
 add_executable(screenshots tests/e2e/screenshots.cpp)

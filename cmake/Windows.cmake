@@ -9,21 +9,24 @@ if(MINGW)
   set(TRAWLIX_STATIC_LINK -static -static-libgcc -static-libstdc++)
 endif()
 
-# The real Windows calls behind APIcalls.
-add_library(trawlix_win32 STATIC shell/Win32APIcalls.cpp)
-target_link_libraries(trawlix_win32 PUBLIC trawlix_logic user32 shell32 advapi32)
-
-# The Win32 shell: the window classes, their handlers and the start.
-add_executable(Trawlix WIN32
-  shell/WinMain.cpp
+# The Win32 shell: the window classes with their handlers, and the real Windows calls behind
+# APIcalls. Trawlix.exe is the shell's start and the resources.
+add_library(trawlix_shell STATIC
+  shell/Win32APIcalls.cpp
   shell/TrawlixWindow.cpp
   shell/TrayHandlers.cpp
   shell/ArmingHandlers.cpp
   shell/AboutWindow.cpp
-  resources/trawlix.rc
 )
-target_link_libraries(Trawlix PRIVATE trawlix_win32 gdi32 comctl32)
+target_link_libraries(trawlix_shell PUBLIC trawlix_logic user32 gdi32 shell32 advapi32 comctl32)
+
+add_executable(Trawlix WIN32 shell/WinMain.cpp resources/trawlix.rc)
+target_link_libraries(Trawlix PRIVATE trawlix_shell)
 target_link_options(Trawlix PRIVATE ${TRAWLIX_STATIC_LINK})
+if(MSVC)
+  # trawlix.rc embeds the manifest; the linker's own would be a second manifest resource.
+  target_link_options(Trawlix PRIVATE /MANIFEST:NO)
+endif()
 
 # The shortcut files the About box opens live beside the executable.
 set(TRAWLIX_LINK_FILES Donate.url EmailMe.url HomePage.url)

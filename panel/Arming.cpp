@@ -19,7 +19,7 @@ std::optional<std::int16_t> periodMinutesFor(UnitKind unit, const std::string& i
     return static_cast<std::int16_t>(minutes);
 }
 
-ArmResult arm(PanelState& state, const PanelTexts& texts, APIcalls& api) {
+ArmResult arm(PanelState& state, const PanelTexts& texts, APIcalls& api, WindowHandle timerWindow) {
     UnitKind unit = unitKind(texts.timeunits);
     if (unit == UnitKind::Unknown) {
         api.MsgBox(kUnitRefusedMessage);
@@ -34,10 +34,14 @@ ArmResult arm(PanelState& state, const PanelTexts& texts, APIcalls& api) {
     state.downloadCount = texts.numberdl;
     state.tickCount = 1;
     state.armed = true;
+    api.SetTimer(timerWindow, kTimerId, kTimerIntervalMs);
     return ArmResult::Armed;
 }
 
-void disarm(PanelState& state) { state.armed = false; }
+void disarm(PanelState& state, APIcalls& api, WindowHandle timerWindow) {
+    state.armed = false;
+    api.KillTimer(timerWindow, kTimerId);
+}
 
 const char* statusCaption(bool armed) { return armed ? "Status: Enabled" : "Status: Disabled"; }
 

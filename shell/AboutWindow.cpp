@@ -42,6 +42,11 @@ void frmAbout::Show(HINSTANCE instance, HICON icon, APIcalls& api) {
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = WndProc;
         wc.hInstance = instance;
+        // The program's icon, as the main window's: big for Alt+Tab, small for the title bar.
+        wc.hIcon = icon;
+        wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                   GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                   LR_SHARED));
         wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kClassName;
@@ -113,6 +118,9 @@ LRESULT CALLBACK frmAbout::WndProc(HWND window, UINT message, WPARAM wParam, LPA
 LRESULT frmAbout::onMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
+        // The box has a task-list entry of its own, and the task list asks the window first.
+        SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+        SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, static_cast<LPARAM>(GetClassLongPtrA(hwnd_, GCLP_HICONSM)));
         createControls();
         Form_Load();
         return 0;

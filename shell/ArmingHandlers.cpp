@@ -25,7 +25,7 @@ void Trawlix::stops_Click() { Disarm(); }
 void Trawlix::mnuDisable_Click() { Disarm(); }
 
 bool Trawlix::Arm() {
-    switch (arm(state_, Texts(), api_)) {
+    switch (arm(state_, Texts(), api_, reinterpret_cast<WindowHandle>(window_))) {
     case ArmResult::Armed:
         ShowArmedState();
         return true;
@@ -39,13 +39,11 @@ bool Trawlix::Arm() {
 }
 
 void Trawlix::Disarm() {
-    disarm(state_);
+    disarm(state_, api_, reinterpret_cast<WindowHandle>(window_));
     ShowArmedState();
 }
 
 void Trawlix::ShowArmedState() {
-    if (state_.armed) SetTimer(window_, ids::Timer, ids::TimerIntervalMs, nullptr);
-    else KillTimer(window_, ids::Timer);
     HWND go = Control(ids::go);
     HWND stops = Control(ids::stops);
     // The focus must not stay on the button that is about to be disabled.

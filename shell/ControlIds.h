@@ -26,8 +26,4 @@ enum Menu : int {
     mnuExit = 214,
 };
 
-// The one-minute timer.
-inline constexpr unsigned Timer = 1;
-inline constexpr unsigned TimerIntervalMs = 60000;
-
 }  // namespace trawlix::ids

@@ -6,6 +6,7 @@
 #include "shell/AboutWindow.h"
 #include "common/AppInfo.h"
 #include "shell/ControlIds.h"
+#include "panel/Arming.h"
 #include "panel/Settings.h"
 #include "panel/TrayIcon.h"
 
@@ -79,7 +80,15 @@ bool Trawlix::Create() {
 }
 
 bool Trawlix::TranslateDialogMessage(MSG* message) {
-    return window_ && IsDialogMessageA(window_, message);
+    // No dialog keys (Tab, Enter) while the window is hidden: they would reach its controls.
+    return window_ && IsWindowVisible(window_) && IsDialogMessageA(window_, message);
+}
+
+void Trawlix::RestoreFocus() {
+    // Back to the control that had the focus, so Tab and the buttons' keys keep working.
+    HWND focus = savedFocus_ && IsWindowEnabled(savedFocus_) ? savedFocus_ : Control(ids::go);
+    if (!IsWindowEnabled(focus)) focus = Control(ids::stops);
+    SetFocus(focus);
 }
 
 LRESULT CALLBACK Trawlix::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -99,13 +108,15 @@ LRESULT Trawlix::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Form_Load();
         return 0;
     case WM_ACTIVATE:
-        // Give the focus back to the control that had it, so Tab and the buttons' keys keep working.
         if (LOWORD(wParam) == WA_INACTIVE) {
-            savedFocus_ = GetFocus();
+            HWND focus = GetFocus();
+            if (IsChild(window_, focus)) savedFocus_ = focus;
+        } else if (!HIWORD(wParam) && IsWindowVisible(window_)) {
+            RestoreFocus();
         } else {
-            HWND focus = savedFocus_ && IsWindowEnabled(savedFocus_) ? savedFocus_ : Control(ids::go);
-            if (!IsWindowEnabled(focus)) focus = Control(ids::stops);
-            SetFocus(focus);
+            // Hidden behind the icon (the popup menu brings the window to the front) or minimized:
+            // no control may take keys nobody can see, such as Enter on "Disable".
+            SetFocus(window_);
         }
         return 0;
     case WM_SIZE:
@@ -119,7 +130,7 @@ LRESULT Trawlix::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnCommand(LOWORD(wParam));
         return 0;
     case WM_TIMER:
-        if (wParam == ids::Timer) Timer_Timer();
+        if (wParam == kTimerId) Timer_Timer();
         return 0;
     case WM_CLOSE:
         Form_Unload();

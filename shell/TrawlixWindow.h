@@ -26,6 +26,7 @@ private:
                                           DWORD_PTR self);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void CreateControls();
+    void RestoreFocus();
     void OnCommand(int id);
 
     // Start-up and settings (TrawlixWindow.cpp)

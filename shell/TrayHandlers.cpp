@@ -31,6 +31,9 @@ void Trawlix::mnuShow_Click() {
     api_.Shell_NotifyIconA(NIM_DELETE_CODE, trayIcon);
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
+    // Chosen from the popup menu the window was already active while hidden, so no activation
+    // hands the focus back to its control.
+    RestoreFocus();
 }
 
 void Trawlix::Command1_Click() { UnloadAndEnd(); }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/AppInfo.h"
+#include "common/ProgramFolder.h"
 
 namespace trawlix {
 
@@ -50,6 +51,12 @@ bool Win32APIcalls::SetForegroundWindow(WindowHandle window) { return ::SetForeg
 
 bool Win32APIcalls::ShowWindow(WindowHandle window, int command) { return ::ShowWindow(toHwnd(window), command) != FALSE; }
 
+void Win32APIcalls::SetTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) {
+    ::SetTimer(toHwnd(window), id, milliseconds, nullptr);
+}
+
+void Win32APIcalls::KillTimer(WindowHandle window, std::uintptr_t id) { ::KillTimer(toHwnd(window), id); }
+
 void Win32APIcalls::MsgBox(const std::string& text) {
     // No owner: the main window may be hidden in the notification area. Task-modal keeps the
     // program's own windows disabled until the box is closed.
@@ -59,10 +66,19 @@ void Win32APIcalls::MsgBox(const std::string& text) {
 void Win32APIcalls::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
 std::string Win32APIcalls::AppPath() {
-    char path[MAX_PATH];
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\'));
+    // The buffer grows until the whole path fits: a path may be longer than MAX_PATH.
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD size = static_cast<DWORD>(path.size());
+        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), size);
+        if (length < size) {
+            path.resize(length);
+            break;
+        }
+        if (size >= 32768) return {};
+        path.resize(size * 2);
+    }
+    return programFolderOf(path);
 }
 
 bool Win32APIcalls::Shell_NotifyIconA(std::uint32_t message, const TrayIconRecord& record) {

@@ -19,6 +19,8 @@ public:
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
     bool ShowWindow(WindowHandle window, int command) override;
+    void SetTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) override;
+    void KillTimer(WindowHandle window, std::uintptr_t id) override;
     void MsgBox(const std::string& text) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::string AppPath() override;

@@ -5,6 +5,8 @@
 
 #include "E2eSupport.h"
 #include "shell/AboutControlIds.h"
+#include "shell/AboutWindow.h"
+#include "shell/Win32APIcalls.h"
 #include "shell/ControlIds.h"
 
 namespace ids = trawlix::ids;
@@ -66,6 +68,25 @@ TEST(AboutBox, OpensFromTheMenuWithItsTitlesAndOnlyOnce) {
 
     EXPECT_EQ(openAbout(app), about);
     EXPECT_EQ(aboutWindows(app), 1);
+}
+
+TEST(AboutBox, CarriesTheProgramIconBigAndSmall) {
+    // Opened in this process, whose resources hold the program's icon: a window's icons cannot be
+    // read from another process under Wine.
+    trawlix::Win32APIcalls api;
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    const HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    ASSERT_TRUE(icon);
+    trawlix::frmAbout::Show(instance, icon, api);
+    HWND about = FindWindowA("TrawlixAbout", nullptr);
+    ASSERT_TRUE(about);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessageA(about, WM_GETICON, ICON_BIG, 0)), icon);
+    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(about, GCLP_HICON)), icon);
+    const auto small = reinterpret_cast<HICON>(SendMessageA(about, WM_GETICON, ICON_SMALL, 0));
+    EXPECT_TRUE(small);
+    EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(about, GCLP_HICONSM)), small);
+    trawlix::frmAbout::Unload();
+    EXPECT_FALSE(IsWindow(about));
 }
 
 TEST(AboutBox, OkClosesItAndTheNextOneIsLoadedAfresh) {

@@ -86,6 +86,14 @@ bool FakeDesktop::ShowWindow(WindowHandle window, int command) {
     return true;
 }
 
+void FakeDesktop::SetTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) {
+    record("timer on " + std::to_string(window) + " " + std::to_string(id) + " " + std::to_string(milliseconds));
+}
+
+void FakeDesktop::KillTimer(WindowHandle window, std::uintptr_t id) {
+    record("timer off " + std::to_string(window) + " " + std::to_string(id));
+}
+
 void FakeDesktop::MsgBox(const std::string& text) { record("msgbox " + text); }
 
 void FakeDesktop::Sleep(std::uint32_t milliseconds) { record("sleep " + std::to_string(milliseconds)); }

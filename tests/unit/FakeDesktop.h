@@ -28,7 +28,8 @@ public:
     std::function<void(const std::string& event)> onEvent;
 
     // Every acting call, one line each: "down 18", "up 18", "cursor 119 150", "leftdown", "leftup",
-    // "sleep 500", "msgbox <text>", "front <h>", "show <h> <cmd>", "tray <msg>", "open ...".
+    // "sleep 500", "msgbox <text>",
+    // "timer on <h> <id> <ms>", "timer off <h> <id>", "front <h>", "show <h> <cmd>", "tray <msg>", "open ...".
     std::vector<std::string> events;
     // Registry: "<subKey>|<name>" -> value.
     std::map<std::string, RegistryValue> registry;
@@ -47,6 +48,8 @@ public:
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
     bool ShowWindow(WindowHandle window, int command) override;
+    void SetTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) override;
+    void KillTimer(WindowHandle window, std::uintptr_t id) override;
     void MsgBox(const std::string& text) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::string AppPath() override { return appPath; }

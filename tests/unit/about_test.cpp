@@ -7,6 +7,7 @@
 
 #include "FakeDesktop.h"
 #include "about/AboutTexts.h"
+#include "common/ProgramFolder.h"
 
 namespace trawlix {
 namespace {
@@ -45,13 +46,19 @@ TEST(AboutLinks, EachLinkHasItsOwnFileAndKeepsTheOwner) {
     }
 }
 
-TEST(AboutLinks, FolderEndingInABackslashIsTakenAsItIs) {
-    // A program in a drive's root: the folder keeps its backslash and the file name adds another.
+TEST(AboutLinks, ProgramAtADriveRootKeepsTheRootInItsFolder) {
+    // "E:" alone would name drive E's current directory: the root keeps its backslash, and the
+    // file name adds another.
     FakeDesktop desktop;
-    desktop.appPath = "E:\\";
+    desktop.appPath = programFolderOf("E:\\Trawlix.exe");
     openLink(desktop, 5, kHomePageFile);
     EXPECT_EQ(desktop.events,
               std::vector<std::string>{"open owner=5 op=open file=E:\\\\HomePage.url params= dir=E:\\ show=5"});
+
+    EXPECT_EQ(programFolderOf("D:\\Tools\\Net\\Trawlix.exe"), "D:\\Tools\\Net");
+    EXPECT_EQ(programFolderOf("\\\\server\\share\\Trawlix.exe"), "\\\\server\\share");
+    const std::string deep = "C:\\" + std::string(300, 'd');  // longer than MAX_PATH
+    EXPECT_EQ(programFolderOf(deep + "\\Trawlix.exe"), deep);
 }
 
 // ---- Texts ----

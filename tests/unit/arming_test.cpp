@@ -68,31 +68,35 @@ TEST(UnitText, OnlyTheFourListedSpellingsAreUnits) {
 struct ArmingTest : ::testing::Test {
     test::FakeDesktop desktop;
     PanelState state;
+    static constexpr WindowHandle kWindow = 0x42;  // the main window, which owns the timer
+
+    ArmResult arm(const PanelTexts& texts) { return trawlix::arm(state, texts, desktop, kWindow); }
+    void disarm() { trawlix::disarm(state, desktop, kWindow); }
 };
 
 TEST_F(ArmingTest, ArmingTakesThePeriodTheDownloadsAndRestartsCounting) {
-    EXPECT_EQ(arm(state, {"3", "2", "hours"}, desktop), ArmResult::Armed);
+    EXPECT_EQ(arm({"3", "2", "hours"}), ArmResult::Armed);
     EXPECT_EQ(state.periodMinutes, 120);
     EXPECT_EQ(state.downloadCount, "3");
     EXPECT_EQ(state.tickCount, 1);
     EXPECT_TRUE(state.armed);
-    EXPECT_TRUE(desktop.events.empty());
+    EXPECT_EQ(desktop.events, (std::vector<std::string>{"timer on 66 1 60000"}));
 
     // Armed again: everything is taken afresh.
     state.tickCount = 9;
-    EXPECT_EQ(arm(state, {"", "45", "Minutes"}, desktop), ArmResult::Armed);
+    EXPECT_EQ(arm({"", "45", "Minutes"}), ArmResult::Armed);
     EXPECT_EQ(state.periodMinutes, 45);
     EXPECT_EQ(state.downloadCount, "");
     EXPECT_EQ(state.tickCount, 1);
 }
 
 TEST_F(ArmingTest, RefusedUnitShowsItsMessageAndChangesNothing) {
-    ASSERT_EQ(arm(state, {"2", "10", "Minutes"}, desktop), ArmResult::Armed);
+    ASSERT_EQ(arm({"2", "10", "Minutes"}), ArmResult::Armed);
     state.tickCount = 5;
     const PanelState before = state;
     for (const char* unit : {"HOURS", "Seconds", "", "Minutes "}) {
         desktop.events.clear();
-        EXPECT_EQ(arm(state, {"7", "3", unit}, desktop), ArmResult::UnitRefused);
+        EXPECT_EQ(arm({"7", "3", unit}), ArmResult::UnitRefused);
         EXPECT_EQ(desktop.events, (std::vector<std::string>{
                                       "msgbox Use the drop down list to select only hours, minutes, or seconds please."}));
         EXPECT_EQ(state.periodMinutes, before.periodMinutes);
@@ -105,7 +109,7 @@ TEST_F(ArmingTest, RefusedUnitShowsItsMessageAndChangesNothing) {
 TEST_F(ArmingTest, RefusedIntervalShowsItsMessageAndChangesNothing) {
     for (const char* interval : {"", "abc", "32768", "546.125"}) {
         desktop.events.clear();
-        EXPECT_EQ(arm(state, {"2", interval, interval[0] == '5' ? "Hours" : "Minutes"}, desktop),
+        EXPECT_EQ(arm({"2", interval, interval[0] == '5' ? "Hours" : "Minutes"}),
                   ArmResult::IntervalRefused);
         EXPECT_EQ(desktop.events,
                   (std::vector<std::string>{
@@ -116,10 +120,12 @@ TEST_F(ArmingTest, RefusedIntervalShowsItsMessageAndChangesNothing) {
 }
 
 TEST_F(ArmingTest, DisarmingKeepsTheValuesForTheNextArming) {
-    ASSERT_EQ(arm(state, {"4", "10", "Minutes"}, desktop), ArmResult::Armed);
+    ASSERT_EQ(arm({"4", "10", "Minutes"}), ArmResult::Armed);
     state.tickCount = 6;
-    disarm(state);
-    disarm(state);
+    desktop.events.clear();
+    disarm();
+    disarm();
+    EXPECT_EQ(desktop.events, (std::vector<std::string>{"timer off 66 1", "timer off 66 1"}));
     EXPECT_FALSE(state.armed);
     EXPECT_EQ(state.periodMinutes, 10);
     EXPECT_EQ(state.tickCount, 6);
