@@ -61,7 +61,8 @@ public:
     // Copies at most size - 1 characters and a terminating NUL into buffer.
     virtual int GetWindowTextA(WindowHandle window, char* buffer, int size) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
-    virtual bool ShowWindow(WindowHandle window, int command) = 0;
+    // Posts the show request to the window's thread and returns at once, hung or not.
+    virtual bool ShowWindowAsync(WindowHandle window, int command) = 0;
     // A modal box with an OK button only, no icon, captioned with the application title.
     virtual void MsgBox(const std::string& text) = 0;
 

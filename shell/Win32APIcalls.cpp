@@ -48,7 +48,9 @@ int Win32APIcalls::GetWindowTextA(WindowHandle window, char* buffer, int size) {
 
 bool Win32APIcalls::SetForegroundWindow(WindowHandle window) { return ::SetForegroundWindow(toHwnd(window)) != FALSE; }
 
-bool Win32APIcalls::ShowWindow(WindowHandle window, int command) { return ::ShowWindow(toHwnd(window), command) != FALSE; }
+bool Win32APIcalls::ShowWindowAsync(WindowHandle window, int command) {
+    return ::ShowWindowAsync(toHwnd(window), command) != FALSE;
+}
 
 void Win32APIcalls::MsgBox(const std::string& text) {
     // No owner: the main window may be hidden in the notification area. Task-modal keeps the

@@ -18,7 +18,7 @@ public:
     int GetWindowTextLengthA(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
-    bool ShowWindow(WindowHandle window, int command) override;
+    bool ShowWindowAsync(WindowHandle window, int command) override;
     void MsgBox(const std::string& text) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::string AppPath() override;

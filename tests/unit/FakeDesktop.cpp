@@ -81,8 +81,8 @@ bool FakeDesktop::SetForegroundWindow(WindowHandle window) {
     return foregroundFollowsRequests;
 }
 
-bool FakeDesktop::ShowWindow(WindowHandle window, int command) {
-    record("show " + std::to_string(window) + " " + std::to_string(command));
+bool FakeDesktop::ShowWindowAsync(WindowHandle window, int command) {
+    record("showasync " + std::to_string(window) + " " + std::to_string(command));
     return true;
 }
 

@@ -28,7 +28,7 @@ public:
     std::function<void(const std::string& event)> onEvent;
 
     // Every acting call, one line each: "down 18", "up 18", "cursor 119 150", "leftdown", "leftup",
-    // "sleep 500", "msgbox <text>", "front <h>", "show <h> <cmd>", "tray <msg>", "open ...".
+    // "sleep 500", "msgbox <text>", "front <h>", "showasync <h> <cmd>", "tray <msg>", "open ...".
     std::vector<std::string> events;
     // Registry: "<subKey>|<name>" -> value.
     std::map<std::string, RegistryValue> registry;
@@ -46,7 +46,7 @@ public:
     int GetWindowTextLengthA(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
-    bool ShowWindow(WindowHandle window, int command) override;
+    bool ShowWindowAsync(WindowHandle window, int command) override;
     void MsgBox(const std::string& text) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::string AppPath() override { return appPath; }

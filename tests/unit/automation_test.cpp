@@ -46,7 +46,7 @@ struct CycleTest : ::testing::Test {
         state.tickCount = 1;
     }
     // Events that follow the search: bringing the client forward maximized.
-    Events found() const { return {"front " + std::to_string(client), "show " + std::to_string(client) + " 3"}; }
+    Events found() const { return {"front " + std::to_string(client), "showasync " + std::to_string(client) + " 3"}; }
     // Puts another window in front when the event with this index (counted from 0) happens.
     void stealFrontAt(std::size_t index) {
         WindowHandle other = desktop.addWindow("Notepad");
@@ -198,7 +198,7 @@ TEST(ClientFinder, FirstMatchingWindowWinsAndEndsTheSearch) {
     desktop.EnumWindows(FindClientWindowProc, reinterpret_cast<std::intptr_t>(static_cast<APIcalls*>(&desktop)));
     EXPECT_EQ(clientWindow, first);
     EXPECT_EQ(desktop.titlesRead, 3);
-    EXPECT_EQ(desktop.events, (Events{"front " + std::to_string(first), "show " + std::to_string(first) + " 3"}));
+    EXPECT_EQ(desktop.events, (Events{"front " + std::to_string(first), "showasync " + std::to_string(first) + " 3"}));
 }
 
 TEST(ClientFinder, WindowWithoutTitleReadsEmpty) {
