@@ -26,6 +26,10 @@ TickResult AutomationCycle::runCycle() {
         api_.MsgBox(kClientMissingMessage);
         return TickResult::ClientNotRunning;
     }
+    // The system keeps the front for the program the user is working in, and a client that has stopped
+    // responding may never take it: then not a key is sent, the period and the count stay, and the
+    // next tick tries again.
+    if (!clientComesToFront()) return TickResult::PutOff;
 
     // Alt hands the keyboard to the client's menu bar; Right, the Downs and Enter pick the view.
     tap(VK_ALT);
@@ -63,6 +67,16 @@ TickResult AutomationCycle::runCycle() {
 bool AutomationCycle::clientInFront() {
     state_.titleText = readWindowTitle(api_, api_.GetForegroundWindow());
     return titleMarksClient(state_.titleText);
+}
+
+bool AutomationCycle::clientComesToFront() {
+    // The client takes the front on its own thread when it handles the finder's request, a moment
+    // after the request; this program looks again a few times rather than wait on that thread.
+    for (unsigned waited = 0;; waited += kFrontPollMs) {
+        if (clientInFront()) return true;
+        if (waited >= kFrontWaitMs) return false;
+        api_.Sleep(kFrontPollMs);
+    }
 }
 
 TickResult AutomationCycle::giveUp() {

@@ -54,6 +54,12 @@ struct CycleTest : ::testing::Test {
             if (desktop.events.size() == index + 1) desktop.foreground = other;
         };
     }
+    // Puts that window (0: none) in front whenever the desktop records this event.
+    void frontGoesToOn(const std::string& event, WindowHandle window) {
+        desktop.onEvent = [this, event, window](const std::string& e) {
+            if (e == event) desktop.foreground = window;
+        };
+    }
 };
 
 TEST_F(CycleTest, TwoDownloadsRunTheWholeScript) {
@@ -102,16 +108,14 @@ TEST_F(CycleTest, PeriodZeroOrBelowCyclesOnEveryTick) {
 TEST_F(CycleTest, GiveUpsRetryEveryTickAndShortenThePeriod) {
     armWith(10, "1");
     for (int tick = 1; tick <= 10; ++tick) ASSERT_EQ(cycle.Timer_Timer(), TickResult::Counted);
-    // The client is behind another window on ticks 11 to 13.
-    WindowHandle other = desktop.addWindow("Notepad");
-    desktop.foregroundFollowsRequests = false;
-    desktop.foreground = other;
+    // On ticks 11 to 13 another window takes the front from the client as the menu command starts.
+    frontGoesToOn("down 18", desktop.addWindow("Notepad"));
     for (int tick = 11; tick <= 13; ++tick) {
         EXPECT_EQ(cycle.Timer_Timer(), TickResult::GaveUp);
         EXPECT_EQ(state.tickCount, 11);
     }
     EXPECT_EQ(state.periodMinutes, 7);
-    desktop.foregroundFollowsRequests = true;
+    desktop.onEvent = nullptr;
     EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);  // tick 14
     int next = 14;
     while (cycle.Timer_Timer() != TickResult::Completed) ++next;
@@ -142,19 +146,37 @@ TEST_F(CycleTest, EachCheckGivesUpWithEscape) {
 
 TEST_F(CycleTest, NoWindowInFrontGivesUp) {
     armWith(0, "1");
-    desktop.foregroundFollowsRequests = false;
-    desktop.foreground = 0;
+    frontGoesToOn("sleep 500", 0);
     EXPECT_EQ(cycle.Timer_Timer(), TickResult::GaveUp);
     EXPECT_EQ(state.titleText, "");
 }
 
 TEST_F(CycleTest, PeriodNeverDropsBelowItsSmallestValue) {
     armWith(-32767, "1");
-    desktop.foregroundFollowsRequests = false;
-    desktop.foreground = 0;
+    frontGoesToOn("sleep 500", 0);
     cycle.Timer_Timer();
     cycle.Timer_Timer();
     EXPECT_EQ(state.periodMinutes, -32768);
+}
+
+TEST_F(CycleTest, ClientKeptBehindPutsTheCycleOffWithoutSendingAnything) {
+    // The system refuses the client the front while the user works in another program.
+    armWith(3, "1");
+    state.tickCount = 4;
+    desktop.foregroundFollowsRequests = false;
+    desktop.foreground = desktop.addWindow("Untitled - Notepad");
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
+    const Events lookAgain(kFrontWaitMs / kFrontPollMs, "sleep " + std::to_string(kFrontPollMs));
+    EXPECT_EQ(desktop.events, found() + lookAgain);  // no key, no Escape, no click
+    EXPECT_EQ(state.periodMinutes, 3);
+    EXPECT_EQ(state.tickCount, 4);
+
+    // At the next tick the client comes to the front a moment after the request, and the cycle runs.
+    desktop.events.clear();
+    frontGoesToOn(lookAgain[0], client);
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
+    EXPECT_EQ(desktop.events, found() + Events{lookAgain[0]} + kMenuCommand + Events{"sleep 500"} + kClick +
+                                  kOneDownload + taps(38));
 }
 
 TEST_F(CycleTest, ClientNotRunningShowsTheMessageOnceAndEnds) {
