@@ -39,7 +39,7 @@ TickResult AutomationCycle::runCycle() {
     api_.Sleep(kMenuPauseMs);
     if (!clientInFront()) return giveUp();
 
-    LeftClick(api_, kClickX, kClickY);
+    clickInClient();
 
     const double downloads = downloadsToWorkOn(state_.downloadCount);
     for (double i = 1; i <= downloads; ++i) {
@@ -77,6 +77,14 @@ bool AutomationCycle::clientComesToFront() {
         if (waited >= kFrontWaitMs) return false;
         api_.Sleep(kFrontPollMs);
     }
+}
+
+void AutomationCycle::clickInClient() {
+    // The point lies inside the maximized client counted from the corner of its monitor, which for
+    // the primary monitor is (0, 0).
+    ScreenRect monitor;
+    api_.GetMonitorInfoA(api_.MonitorFromWindow(clientWindow, MONITOR_DEFAULTTONEAREST_FLAG), monitor);
+    LeftClick(api_, monitor.left + kClickX, monitor.top + kClickY);
 }
 
 TickResult AutomationCycle::giveUp() {

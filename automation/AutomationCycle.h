@@ -37,6 +37,7 @@ private:
     TickResult runCycle();
     bool clientInFront();
     bool clientComesToFront();
+    void clickInClient();
     TickResult giveUp();
     void tap(int key, int times = 1);
 

@@ -52,6 +52,18 @@ bool Win32APIcalls::ShowWindowAsync(WindowHandle window, int command) {
     return ::ShowWindowAsync(toHwnd(window), command) != FALSE;
 }
 
+MonitorHandle Win32APIcalls::MonitorFromWindow(WindowHandle window, std::uint32_t flags) {
+    return reinterpret_cast<MonitorHandle>(::MonitorFromWindow(toHwnd(window), flags));
+}
+
+bool Win32APIcalls::GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetMonitorInfoA(reinterpret_cast<HMONITOR>(monitor), &info)) return false;
+    monitorRect = {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
+    return true;
+}
+
 void Win32APIcalls::MsgBox(const std::string& text) {
     // No owner: the main window may be hidden in the notification area. Task-modal keeps the
     // program's own windows disabled until the box is closed.

@@ -19,6 +19,8 @@ public:
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
     bool ShowWindowAsync(WindowHandle window, int command) override;
+    MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) override;
+    bool GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) override;
     void MsgBox(const std::string& text) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::string AppPath() override;

@@ -86,6 +86,18 @@ bool FakeDesktop::ShowWindowAsync(WindowHandle window, int command) {
     return true;
 }
 
+MonitorHandle FakeDesktop::MonitorFromWindow(WindowHandle window, std::uint32_t) {
+    // A window that is not there is nearest to the primary monitor.
+    const FakeWindow* w = find(window);
+    return (w ? w->monitor : 0) + 1;
+}
+
+bool FakeDesktop::GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) {
+    if (monitor == 0 || monitor > monitors.size()) return false;
+    monitorRect = monitors[monitor - 1];
+    return true;
+}
+
 void FakeDesktop::MsgBox(const std::string& text) { record("msgbox " + text); }
 
 void FakeDesktop::Sleep(std::uint32_t milliseconds) { record("sleep " + std::to_string(milliseconds)); }

@@ -14,6 +14,7 @@ namespace trawlix::test {
 struct FakeWindow {
     WindowHandle handle;
     std::string title;
+    std::size_t monitor = 0;  // index into FakeDesktop::monitors
 };
 
 class FakeDesktop : public APIcalls {
@@ -24,6 +25,8 @@ public:
     std::string appPath = "C:\\Program Files\\Trawlix";
     // The finder brings a window to the front when asked (SetForegroundWindow succeeds).
     bool foregroundFollowsRequests = true;
+    // Monitors, the primary first; MonitorFromWindow answers with index + 1.
+    std::vector<ScreenRect> monitors = {{0, 0, 1024, 768}};
     // Called after each recorded event, so a test can change the desktop mid-script.
     std::function<void(const std::string& event)> onEvent;
 
@@ -47,6 +50,8 @@ public:
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
     bool ShowWindowAsync(WindowHandle window, int command) override;
+    MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) override;
+    bool GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) override;
     void MsgBox(const std::string& text) override;
     void Sleep(std::uint32_t milliseconds) override;
     std::string AppPath() override { return appPath; }

@@ -179,6 +179,19 @@ TEST_F(CycleTest, ClientKeptBehindPutsTheCycleOffWithoutSendingAnything) {
                                   kOneDownload + taps(38));
 }
 
+TEST_F(CycleTest, ClickIsCountedFromTheCornerOfTheClientsMonitor) {
+    desktop.monitors.push_back({1920, 0, 3840, 1080});
+    desktop.monitors.push_back({-1280, -200, 0, 824});
+    armWith(0, "0");
+    const std::pair<std::size_t, std::string> cases[] = {{1, "cursor 2039 150"}, {2, "cursor -1161 -50"}};
+    for (const auto& [monitor, cursor] : cases) {
+        desktop.events.clear();
+        desktop.windows[1].monitor = monitor;
+        EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
+        EXPECT_EQ(desktop.events, found() + kMenuCommand + (Events{"sleep 500", cursor, "leftdown", "leftup"}));
+    }
+}
+
 TEST_F(CycleTest, ClientNotRunningShowsTheMessageOnceAndEnds) {
     desktop.windows.erase(desktop.windows.begin() + 1);
     armWith(0, "2");
