@@ -12,6 +12,16 @@ namespace trawlix {
 
 // A window handle as the system passes it (32 bits on the Windows target).
 using WindowHandle = std::uintptr_t;
+// A display monitor's handle.
+using MonitorHandle = std::uintptr_t;
+
+// A rectangle in screen pixels, as RECT: right and bottom lie just outside it.
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
 
 // EnumWindows callback: return 1 to go on with the next window, 0 to stop.
 using EnumWindowsProc = std::int32_t (*)(WindowHandle window, std::intptr_t appValue);
@@ -41,6 +51,7 @@ inline constexpr std::uint32_t MOUSEEVENTF_LEFTUP_FLAG = 4;
 inline constexpr int SW_SHOW_CMD = 5;
 inline constexpr int SW_SHOWMAXIMIZED_CMD = 3;
 inline constexpr int SW_MINIMIZE_CMD = 6;
+inline constexpr std::uint32_t MONITOR_DEFAULTTONEAREST_FLAG = 2;
 inline constexpr std::uint32_t NIM_ADD_CODE = 0;
 inline constexpr std::uint32_t NIM_DELETE_CODE = 2;
 
@@ -61,7 +72,11 @@ public:
     // Copies at most size - 1 characters and a terminating NUL into buffer.
     virtual int GetWindowTextA(WindowHandle window, char* buffer, int size) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
-    virtual bool ShowWindow(WindowHandle window, int command) = 0;
+    // Posts the show request to the window's thread and returns at once, hung or not.
+    virtual bool ShowWindowAsync(WindowHandle window, int command) = 0;
+    virtual MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) = 0;
+    // Copies the monitor's rectangle (rcMonitor) into monitorRect; false when it fails.
+    virtual bool GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) = 0;
     // A timer of the window: WM_TIMER with this id every period until it is killed. Setting it
     // again restarts the period.
     virtual void SetTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) = 0;

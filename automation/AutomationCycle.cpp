@@ -26,6 +26,10 @@ TickResult AutomationCycle::runCycle() {
         api_.MsgBox(kClientMissingMessage);
         return TickResult::ClientNotRunning;
     }
+    // The system keeps the front for the program the user is working in, and a client that has stopped
+    // responding may never take it: then not a key is sent, the period and the count stay, and the
+    // next tick tries again.
+    if (!clientComesToFront()) return TickResult::PutOff;
 
     // Alt hands the keyboard to the client's menu bar; Right, the Downs and Enter pick the view.
     tap(VK_ALT);
@@ -35,7 +39,7 @@ TickResult AutomationCycle::runCycle() {
     api_.Sleep(kMenuPauseMs);
     if (!clientInFront()) return giveUp();
 
-    LeftClick(api_, kClickX, kClickY);
+    clickInClient();
 
     const double downloads = downloadsToWorkOn(state_.downloadCount);
     for (double i = 1; i <= downloads; ++i) {
@@ -63,6 +67,24 @@ TickResult AutomationCycle::runCycle() {
 bool AutomationCycle::clientInFront() {
     state_.titleText = readWindowTitle(api_, api_.GetForegroundWindow());
     return titleMarksClient(state_.titleText);
+}
+
+bool AutomationCycle::clientComesToFront() {
+    // The client takes the front on its own thread when it handles the finder's request, a moment
+    // after the request; this program looks again a few times rather than wait on that thread.
+    for (unsigned waited = 0;; waited += kFrontPollMs) {
+        if (clientInFront()) return true;
+        if (waited >= kFrontWaitMs) return false;
+        api_.Sleep(kFrontPollMs);
+    }
+}
+
+void AutomationCycle::clickInClient() {
+    // The point lies inside the maximized client counted from the corner of its monitor, which for
+    // the primary monitor is (0, 0).
+    ScreenRect monitor;
+    api_.GetMonitorInfoA(api_.MonitorFromWindow(clientWindow, MONITOR_DEFAULTTONEAREST_FLAG), monitor);
+    LeftClick(api_, monitor.left + kClickX, monitor.top + kClickY);
 }
 
 TickResult AutomationCycle::giveUp() {

@@ -11,11 +11,15 @@ inline constexpr const char* kClientMissingMessage =
 inline constexpr int kClickX = 119;
 inline constexpr int kClickY = 150;
 inline constexpr unsigned kMenuPauseMs = 500;
+// How long, and in what steps, the cycle waits for the client to come to the front after the search.
+inline constexpr unsigned kFrontWaitMs = 500;
+inline constexpr unsigned kFrontPollMs = 50;
 
 enum class TickResult {
     Counted,           // not due: one more minute counted
     Completed,         // the whole script ran; counting starts again
     GaveUp,            // the client lost the front; the cycle runs again next tick
+    PutOff,            // the client did not come to the front: nothing was sent; again next tick
     ClientNotRunning,  // the message was shown and closed; the program ends now
     Ignored,           // a tick that came while the program is ending
 };
@@ -32,6 +36,8 @@ public:
 private:
     TickResult runCycle();
     bool clientInFront();
+    bool clientComesToFront();
+    void clickInClient();
     TickResult giveUp();
     void tap(int key, int times = 1);
 

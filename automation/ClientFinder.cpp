@@ -23,7 +23,8 @@ std::int32_t FindClientWindowProc(WindowHandle window, std::intptr_t appValue) {
     APIcalls& api = *reinterpret_cast<APIcalls*>(appValue);
     if (!titleMarksClient(readWindowTitle(api, window))) return 1;
     api.SetForegroundWindow(window);
-    api.ShowWindow(window, SW_SHOWMAXIMIZED_CMD);
+    // Posted, not sent: a client that has stopped responding must not stop this program too.
+    api.ShowWindowAsync(window, SW_SHOWMAXIMIZED_CMD);
     clientWindow = window;
     return 0;
 }

@@ -21,8 +21,9 @@ bool titleMarksClient(const std::string& title);
 std::string readWindowTitle(APIcalls& api, WindowHandle window);
 
 // EnumWindows callback. The application value is the address of the APIcalls to use. On the first
-// window whose title marks the client it brings the window to the front maximized, stores it in
-// clientWindow and returns 0 to end the enumeration; otherwise it returns 1.
+// window whose title marks the client it asks for the window to come to the front maximized (the
+// client's own thread carries that out), stores it in clientWindow and returns 0 to end the
+// enumeration; otherwise it returns 1.
 std::int32_t FindClientWindowProc(WindowHandle window, std::intptr_t appValue);
 
 }  // namespace trawlix

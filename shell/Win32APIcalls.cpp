@@ -49,7 +49,21 @@ int Win32APIcalls::GetWindowTextA(WindowHandle window, char* buffer, int size) {
 
 bool Win32APIcalls::SetForegroundWindow(WindowHandle window) { return ::SetForegroundWindow(toHwnd(window)) != FALSE; }
 
-bool Win32APIcalls::ShowWindow(WindowHandle window, int command) { return ::ShowWindow(toHwnd(window), command) != FALSE; }
+bool Win32APIcalls::ShowWindowAsync(WindowHandle window, int command) {
+    return ::ShowWindowAsync(toHwnd(window), command) != FALSE;
+}
+
+MonitorHandle Win32APIcalls::MonitorFromWindow(WindowHandle window, std::uint32_t flags) {
+    return reinterpret_cast<MonitorHandle>(::MonitorFromWindow(toHwnd(window), flags));
+}
+
+bool Win32APIcalls::GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetMonitorInfoA(reinterpret_cast<HMONITOR>(monitor), &info)) return false;
+    monitorRect = {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right, info.rcMonitor.bottom};
+    return true;
+}
 
 void Win32APIcalls::SetTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) {
     ::SetTimer(toHwnd(window), id, milliseconds, nullptr);

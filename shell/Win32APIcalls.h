@@ -18,7 +18,9 @@ public:
     int GetWindowTextLengthA(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
-    bool ShowWindow(WindowHandle window, int command) override;
+    bool ShowWindowAsync(WindowHandle window, int command) override;
+    MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) override;
+    bool GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) override;
     void SetTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) override;
     void KillTimer(WindowHandle window, std::uintptr_t id) override;
     void MsgBox(const std::string& text) override;

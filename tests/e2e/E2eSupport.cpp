@@ -224,6 +224,11 @@ bool StandIn::waitForLogLine(const std::string& line, int timeoutMs) const {
     }, timeoutMs);
 }
 
+bool StandIn::hang(DWORD milliseconds) const {
+    PostMessageA(window_, WM_APP, milliseconds, 0);
+    return waitForLogLine("hang " + std::to_string(milliseconds));
+}
+
 std::vector<std::string> taps(int key, int times) {
     std::vector<std::string> out;
     for (int i = 0; i < times; ++i) {

@@ -99,6 +99,8 @@ public:
     // Lines of the log that record input ("key ..." and "button ...").
     std::vector<std::string> inputLog() const;
     bool waitForLogLine(const std::string& line, int timeoutMs = 20000) const;
+    // The stand-in's thread stops handling messages for that long; true once it has stopped.
+    bool hang(DWORD milliseconds) const;
 
 private:
     std::string logPath_;

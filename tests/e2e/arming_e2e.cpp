@@ -69,6 +69,21 @@ TEST(Arming, ClientLosingTheFrontGivesTheCycleUpUntilTheNextTick) {
     EXPECT_EQ(client.inputLog(), retried);
 }
 
+TEST(Arming, HungClientLeavesTheProgramAnsweringAndItEndsWithItsSettingsSaved) {
+    e2e::StandIn client;
+    e2e::App app;
+    app.setText(ids::timeunits, "Hours");
+    enable(app, "2", "0");
+    ASSERT_TRUE(client.hang(120000));  // until the test ends it
+    app.tick();
+    // Posted only: a thread blocked in a call to the client would still answer a sent message.
+    app.trayCallback(515);
+    EXPECT_TRUE(e2e::waitUntil([&] { return app.visible(); }));
+    PostMessageA(app.window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(app.waitForExit());
+    EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{"2", "0", "Hours"}));
+}
+
 TEST(Arming, WithoutTheClientTheProgramSaysSoAndEndsWithItsSettingsSaved) {
     e2e::App app;
     app.setText(ids::timeunits, "minutes");

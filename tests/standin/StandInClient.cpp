@@ -7,9 +7,12 @@
 //   button down <x> <y> / button up <x> <y>       left button, screen coordinates
 //   rbutton down <x> <y> / rbutton up <x> <y>     right button
 //   command <text>                                a menu or context-menu command ran
+//   hang <ms>                                     the window stops handling messages for that long
 //
 // With --details-once after the log path, the first "Transfers" command also opens a window of its
 // own title in front of the main window, as a client's dialog would; Esc closes it.
+// The message WM_APP posted to the main window, with a time in milliseconds as wParam, makes the
+// window's thread stop handling messages for that long, as a client that has hung.
 #include <windows.h>
 
 #include <cstdlib>
@@ -78,6 +81,7 @@ private:
     void Form_Resize(int width, int height);
     void Form_Unload();
     void Form_ContextMenu(int x, int y);
+    void Form_Hang(DWORD milliseconds);
     void Menu_Click(int id);
     void mnuShowTransfers_Click();
     void RowCommand(int id, const char* mark);
@@ -187,6 +191,7 @@ LRESULT StandInClient::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (lParam == 0) Menu_Click(LOWORD(wParam));
         return 0;
     case WM_DESTROY: Form_Unload(); return 0;
+    case WM_APP: Form_Hang(static_cast<DWORD>(wParam)); return 0;
     }
     return DefWindowProcA(hwnd_, message, wParam, lParam);
 }
@@ -263,6 +268,11 @@ void StandInClient::Form_ContextMenu(int x, int y) {
     int id = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, hwnd_, nullptr);
     DestroyMenu(menu);
     if (id) Menu_Click(id);
+}
+
+void StandInClient::Form_Hang(DWORD milliseconds) {
+    Record("hang " + std::to_string(milliseconds));
+    Sleep(milliseconds);
 }
 
 void StandInClient::Menu_Click(int id) {

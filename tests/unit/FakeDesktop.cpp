@@ -81,8 +81,20 @@ bool FakeDesktop::SetForegroundWindow(WindowHandle window) {
     return foregroundFollowsRequests;
 }
 
-bool FakeDesktop::ShowWindow(WindowHandle window, int command) {
-    record("show " + std::to_string(window) + " " + std::to_string(command));
+bool FakeDesktop::ShowWindowAsync(WindowHandle window, int command) {
+    record("showasync " + std::to_string(window) + " " + std::to_string(command));
+    return true;
+}
+
+MonitorHandle FakeDesktop::MonitorFromWindow(WindowHandle window, std::uint32_t) {
+    // A window that is not there is nearest to the primary monitor.
+    const FakeWindow* w = find(window);
+    return (w ? w->monitor : 0) + 1;
+}
+
+bool FakeDesktop::GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) {
+    if (monitor == 0 || monitor > monitors.size()) return false;
+    monitorRect = monitors[monitor - 1];
     return true;
 }
 

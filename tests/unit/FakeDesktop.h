@@ -14,6 +14,7 @@ namespace trawlix::test {
 struct FakeWindow {
     WindowHandle handle;
     std::string title;
+    std::size_t monitor = 0;  // index into FakeDesktop::monitors
 };
 
 class FakeDesktop : public APIcalls {
@@ -24,12 +25,14 @@ public:
     std::string appPath = "C:\\Program Files\\Trawlix";
     // The finder brings a window to the front when asked (SetForegroundWindow succeeds).
     bool foregroundFollowsRequests = true;
+    // Monitors, the primary first; MonitorFromWindow answers with index + 1.
+    std::vector<ScreenRect> monitors = {{0, 0, 1024, 768}};
     // Called after each recorded event, so a test can change the desktop mid-script.
     std::function<void(const std::string& event)> onEvent;
 
     // Every acting call, one line each: "down 18", "up 18", "cursor 119 150", "leftdown", "leftup",
-    // "sleep 500", "msgbox <text>",
-    // "timer on <h> <id> <ms>", "timer off <h> <id>", "front <h>", "show <h> <cmd>", "tray <msg>", "open ...".
+    // "sleep 500", "msgbox <text>", "timer on <h> <id> <ms>", "timer off <h> <id>", "front <h>",
+    // "showasync <h> <cmd>", "tray <msg>", "open ...".
     std::vector<std::string> events;
     // Registry: "<subKey>|<name>" -> value.
     std::map<std::string, RegistryValue> registry;
@@ -47,7 +50,9 @@ public:
     int GetWindowTextLengthA(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
-    bool ShowWindow(WindowHandle window, int command) override;
+    bool ShowWindowAsync(WindowHandle window, int command) override;
+    MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) override;
+    bool GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) override;
     void SetTimer(WindowHandle window, std::uintptr_t id, std::uint32_t milliseconds) override;
     void KillTimer(WindowHandle window, std::uintptr_t id) override;
     void MsgBox(const std::string& text) override;

@@ -46,12 +46,18 @@ struct CycleTest : ::testing::Test {
         state.tickCount = 1;
     }
     // Events that follow the search: bringing the client forward maximized.
-    Events found() const { return {"front " + std::to_string(client), "show " + std::to_string(client) + " 3"}; }
+    Events found() const { return {"front " + std::to_string(client), "showasync " + std::to_string(client) + " 3"}; }
     // Puts another window in front when the event with this index (counted from 0) happens.
     void stealFrontAt(std::size_t index) {
         WindowHandle other = desktop.addWindow("Notepad");
         desktop.onEvent = [this, index, other](const std::string&) {
             if (desktop.events.size() == index + 1) desktop.foreground = other;
+        };
+    }
+    // Puts that window (0: none) in front whenever the desktop records this event.
+    void frontGoesToOn(const std::string& event, WindowHandle window) {
+        desktop.onEvent = [this, event, window](const std::string& e) {
+            if (e == event) desktop.foreground = window;
         };
     }
 };
@@ -102,16 +108,14 @@ TEST_F(CycleTest, PeriodZeroOrBelowCyclesOnEveryTick) {
 TEST_F(CycleTest, GiveUpsRetryEveryTickAndShortenThePeriod) {
     armWith(10, "1");
     for (int tick = 1; tick <= 10; ++tick) ASSERT_EQ(cycle.Timer_Timer(), TickResult::Counted);
-    // The client is behind another window on ticks 11 to 13.
-    WindowHandle other = desktop.addWindow("Notepad");
-    desktop.foregroundFollowsRequests = false;
-    desktop.foreground = other;
+    // On ticks 11 to 13 another window takes the front from the client as the menu command starts.
+    frontGoesToOn("down 18", desktop.addWindow("Notepad"));
     for (int tick = 11; tick <= 13; ++tick) {
         EXPECT_EQ(cycle.Timer_Timer(), TickResult::GaveUp);
         EXPECT_EQ(state.tickCount, 11);
     }
     EXPECT_EQ(state.periodMinutes, 7);
-    desktop.foregroundFollowsRequests = true;
+    desktop.onEvent = nullptr;
     EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);  // tick 14
     int next = 14;
     while (cycle.Timer_Timer() != TickResult::Completed) ++next;
@@ -142,19 +146,50 @@ TEST_F(CycleTest, EachCheckGivesUpWithEscape) {
 
 TEST_F(CycleTest, NoWindowInFrontGivesUp) {
     armWith(0, "1");
-    desktop.foregroundFollowsRequests = false;
-    desktop.foreground = 0;
+    frontGoesToOn("sleep 500", 0);
     EXPECT_EQ(cycle.Timer_Timer(), TickResult::GaveUp);
     EXPECT_EQ(state.titleText, "");
 }
 
 TEST_F(CycleTest, PeriodNeverDropsBelowItsSmallestValue) {
     armWith(-32767, "1");
-    desktop.foregroundFollowsRequests = false;
-    desktop.foreground = 0;
+    frontGoesToOn("sleep 500", 0);
     cycle.Timer_Timer();
     cycle.Timer_Timer();
     EXPECT_EQ(state.periodMinutes, -32768);
+}
+
+TEST_F(CycleTest, ClientKeptBehindPutsTheCycleOffWithoutSendingAnything) {
+    // The system refuses the client the front while the user works in another program.
+    armWith(3, "1");
+    state.tickCount = 4;
+    desktop.foregroundFollowsRequests = false;
+    desktop.foreground = desktop.addWindow("Untitled - Notepad");
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
+    const Events lookAgain(kFrontWaitMs / kFrontPollMs, "sleep " + std::to_string(kFrontPollMs));
+    EXPECT_EQ(desktop.events, found() + lookAgain);  // no key, no Escape, no click
+    EXPECT_EQ(state.periodMinutes, 3);
+    EXPECT_EQ(state.tickCount, 4);
+
+    // At the next tick the client comes to the front a moment after the request, and the cycle runs.
+    desktop.events.clear();
+    frontGoesToOn(lookAgain[0], client);
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
+    EXPECT_EQ(desktop.events, found() + Events{lookAgain[0]} + kMenuCommand + Events{"sleep 500"} + kClick +
+                                  kOneDownload + taps(38));
+}
+
+TEST_F(CycleTest, ClickIsCountedFromTheCornerOfTheClientsMonitor) {
+    desktop.monitors.push_back({1920, 0, 3840, 1080});
+    desktop.monitors.push_back({-1280, -200, 0, 824});
+    armWith(0, "0");
+    const std::pair<std::size_t, std::string> cases[] = {{1, "cursor 2039 150"}, {2, "cursor -1161 -50"}};
+    for (const auto& [monitor, cursor] : cases) {
+        desktop.events.clear();
+        desktop.windows[1].monitor = monitor;
+        EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
+        EXPECT_EQ(desktop.events, found() + kMenuCommand + (Events{"sleep 500", cursor, "leftdown", "leftup"}));
+    }
 }
 
 TEST_F(CycleTest, ClientNotRunningShowsTheMessageOnceAndEnds) {
@@ -198,7 +233,7 @@ TEST(ClientFinder, FirstMatchingWindowWinsAndEndsTheSearch) {
     desktop.EnumWindows(FindClientWindowProc, reinterpret_cast<std::intptr_t>(static_cast<APIcalls*>(&desktop)));
     EXPECT_EQ(clientWindow, first);
     EXPECT_EQ(desktop.titlesRead, 3);
-    EXPECT_EQ(desktop.events, (Events{"front " + std::to_string(first), "show " + std::to_string(first) + " 3"}));
+    EXPECT_EQ(desktop.events, (Events{"front " + std::to_string(first), "showasync " + std::to_string(first) + " 3"}));
 }
 
 TEST(ClientFinder, WindowWithoutTitleReadsEmpty) {
