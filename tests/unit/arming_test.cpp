@@ -41,6 +41,7 @@ TEST(PeriodConversion, OutOfRangeOrNotANumberIsRefused) {
     EXPECT_EQ(minutes("-32769"), std::nullopt);
     EXPECT_EQ(minutes("-32768"), -32768);
     EXPECT_EQ(minutes(std::string(400, '9')), std::nullopt);
+    EXPECT_EQ(minutes("0." + std::string(400, '0') + "1"), std::nullopt);  // below the smallest double
     for (const char* text : {"", " ", "abc", "12a", "1,5", "1e3", "0x10", ".", "-", "1.2.3", "++1"})
         EXPECT_EQ(minutes(text), std::nullopt) << '"' << text << '"';
 }
