@@ -6,7 +6,25 @@
 #include "shell/AboutWindow.h"
 #include "shell/TrawlixWindow.h"
 
+namespace {
+
+// DLLs loaded from now on come from the system folder only, never from the program's folder or the
+// current directory. The DLLs the program imports are loaded before this runs: all are system DLLs,
+// and comctl32 comes from the side-by-side store that the manifest names. SetDefaultDllDirectories
+// is looked up because Windows 7 without its 2011 loader update lacks it; there, at least the
+// current directory leaves the search.
+void restrictDllSearch() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefaultDllDirectories) setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    else SetDllDirectoryW(L"");
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    restrictDllSearch();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
