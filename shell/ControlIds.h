@@ -29,5 +29,8 @@ enum Menu : int {
 // The one-minute timer.
 inline constexpr unsigned Timer = 1;
 inline constexpr unsigned TimerIntervalMs = 60000;
+// Tries the notification icon again while the notification area is missing.
+inline constexpr unsigned TrayRetry = 2;
+inline constexpr unsigned TrayRetryIntervalMs = 1000;
 
 }  // namespace trawlix::ids

@@ -1,6 +1,7 @@
 // Trawlix starts with its main window; the window's message loop is the program's only loop.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "shell/Win32APIcalls.h"
 #include "shell/AboutWindow.h"
@@ -21,6 +22,17 @@ void restrictDllSearch() {
     else SetDllDirectoryW(L"");
 }
 
+// "/enable" (in any case) starts the cycle at once, as the Enable button does; the sign-in entry
+// uses it. Any other argument is ignored.
+bool enableRequested() {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    bool requested = false;
+    for (int i = 1; arguments && i < count; ++i) requested = requested || lstrcmpiW(arguments[i], L"/enable") == 0;
+    LocalFree(arguments);
+    return requested;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -31,6 +43,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     trawlix::Win32APIcalls api;
     trawlix::Trawlix mainWindow(instance, api);
     if (!mainWindow.Create()) return 1;
+    if (enableRequested()) mainWindow.Enable();
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

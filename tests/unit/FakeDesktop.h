@@ -26,6 +26,9 @@ public:
     bool foregroundFollowsRequests = true;
     // Called after each recorded event, so a test can change the desktop mid-script.
     std::function<void(const std::string& event)> onEvent;
+    // The notification area: missing until the shell has started; whether it shows the icon.
+    bool notificationArea = true;
+    bool iconShown = false;
 
     // Every acting call, one line each: "down 18", "up 18", "cursor 119 150", "leftdown", "leftup",
     // "sleep 500", "msgbox <text>", "front <h>", "show <h> <cmd>", "tray <msg>", "open ...".

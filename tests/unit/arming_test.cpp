@@ -153,5 +153,15 @@ TEST(TrayIconRecordLayout, FilledForTheShell) {
     EXPECT_EQ(std::string(record.szTip + 8, 56), std::string(56, ' '));
 }
 
+TEST(TrayIconAdd, ARefusedDuplicateCountsAsShownAMissingNotificationAreaDoesNot) {
+    test::FakeDesktop desktop;
+    desktop.notificationArea = false;  // signing in: the shell has not started yet
+    EXPECT_FALSE(addTrayIcon(desktop));
+    desktop.notificationArea = true;
+    EXPECT_TRUE(addTrayIcon(desktop));
+    EXPECT_TRUE(addTrayIcon(desktop));  // refused as a second add of the same icon
+    EXPECT_EQ(desktop.events, (std::vector<std::string>{"tray 0", "tray 1", "tray 0", "tray 0", "tray 1"}));
+}
+
 }  // namespace
 }  // namespace trawlix
