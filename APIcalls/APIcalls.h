@@ -53,6 +53,7 @@ inline constexpr int SW_SHOWMAXIMIZED_CMD = 3;
 inline constexpr int SW_MINIMIZE_CMD = 6;
 inline constexpr std::uint32_t MONITOR_DEFAULTTONEAREST_FLAG = 2;
 inline constexpr std::uint32_t NIM_ADD_CODE = 0;
+inline constexpr std::uint32_t NIM_MODIFY_CODE = 1;
 inline constexpr std::uint32_t NIM_DELETE_CODE = 2;
 
 class APIcalls {

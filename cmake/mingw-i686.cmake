@@ -1,5 +1,7 @@
-# Cross build for 32-bit Windows with MinGW-w64. The -posix compilers, since GoogleTest needs
-# std::thread and std::mutex; every Windows-side target uses them so no link mixes the two variants.
+# Cross build for 32-bit Windows with MinGW-w64: the program for 32-bit Windows, built and checked
+# here but never run (this machine cannot run 32-bit Wine). The -posix compilers, since GoogleTest
+# needs std::thread and std::mutex; every Windows-side target uses them so no link mixes the two
+# variants.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

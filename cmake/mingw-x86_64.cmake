@@ -1,5 +1,5 @@
-# A 64-bit build of the same sources, for the end-to-end tests under 64-bit Wine. The program
-# itself ships as the 32-bit build (mingw-i686.cmake).
+# The main build: the 64-bit program that the installer ships, and the end-to-end tests that run
+# it under 64-bit Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

@@ -1,7 +1,7 @@
 #include "NumberText.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace trawlix {
 
@@ -20,11 +20,13 @@ std::optional<double> parseNumberText(const std::string& text) {
         while (i < body.size() && body[i] >= '0' && body[i] <= '9') ++i, ++digits;
     }
     if (digits == 0 || i != body.size()) return std::nullopt;
-    // from_chars reads '.' whatever the user's locale; it takes no '+', which changes nothing anyway.
-    const char* first = body.data() + (body[0] == '+' ? 1 : 0);
-    double value = 0;
-    auto result = std::from_chars(first, body.data() + body.size(), value);
-    if (result.ec != std::errc()) return std::nullopt;  // hundreds of digits: beyond a double
+    // strtod rounds correctly, and reads '.' as the decimal point: the program never leaves the
+    // C locale, whatever the user's settings. (std::from_chars would do the same at many times the
+    // size in the executable.)
+    double value = std::strtod(body.c_str(), nullptr);
+    // Hundreds of digits: beyond a double, or below its smallest value.
+    if (std::isinf(value) || (value == 0 && body.find_first_of("123456789") != std::string::npos))
+        return std::nullopt;
     return value;
 }
 

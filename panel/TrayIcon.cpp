@@ -20,4 +20,8 @@ TrayIconRecord makeTrayIconRecord(std::uint32_t window, std::uint32_t icon) {
     return record;
 }
 
+bool addTrayIcon(APIcalls& api) {
+    return api.Shell_NotifyIconA(NIM_ADD_CODE, trayIcon) || api.Shell_NotifyIconA(NIM_MODIFY_CODE, trayIcon);
+}
+
 }  // namespace trawlix

@@ -17,4 +17,10 @@ extern TrayIconRecord trayIcon;
 
 TrayIconRecord makeTrayIconRecord(std::uint32_t window, std::uint32_t icon);
 
+// Adds the icon; true when the notification area shows it afterwards. The shell refuses to add an
+// icon that it shows already (the Enable button adds twice), and at sign-in it refuses while its
+// notification area does not exist yet. A modify with the same record changes nothing and succeeds
+// exactly when the icon is there, so it tells the two refusals apart.
+bool addTrayIcon(APIcalls& api);
+
 }  // namespace trawlix

@@ -1,11 +1,25 @@
 #!/usr/bin/env bash
-# Checks the shipped executable: a 32-bit Windows GUI program that imports system DLLs only.
+# Checks a shipped Trawlix.exe: built for its architecture (i686 or x86_64), as its manifest says too;
+# a GUI program with ASLR and DEP (high-entropy ASLR on x86_64); system DLLs only; no debug sections;
+# at most 150 KB; restricting the DLL search at start.
+#   check-exe.sh Trawlix.exe i686|x86_64
 set -euo pipefail
-exe=$1
-dump=$(i686-w64-mingw32-objdump -p "$exe")
+exe=$1 arch=$2
 fail() { echo "FAIL: $*"; exit 1; }
-grep -q 'file format pei-i386' <<<"$dump" || fail "not a 32-bit PE"
+case "$arch" in
+  i686) format=pei-i386 manifest_arch=x86 flags=$((0x40 | 0x100)) ;;
+  x86_64) format=pei-x86-64 manifest_arch=amd64 flags=$((0x40 | 0x100 | 0x20)) ;;
+  *) fail "unknown architecture $arch" ;;
+esac
+dump=$("$arch-w64-mingw32-objdump" -p -h "$exe")
+
+grep -q "file format $format" <<<"$dump" || fail "not $format"
 grep -Eq '^Subsystem\s+0*2\s' <<<"$dump" || fail "not a GUI program"
+# DYNAMIC_BASE 0x40 and NX_COMPAT 0x100 (ASLR, DEP), HIGH_ENTROPY_VA 0x20.
+characteristics=$((16#$(awk '/^DllCharacteristics/ {print $2}' <<<"$dump")))
+printf 'DllCharacteristics: 0x%x\n' "$characteristics"
+(( (characteristics & flags) == flags )) || fail "DllCharacteristics lacks $(printf '0x%x' $((flags & ~characteristics)))"
+
 dlls=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$dump" | sort -u)
 echo "imports:" $dlls
 for dll in $dlls; do
@@ -14,3 +28,18 @@ for dll in $dlls; do
     *) fail "imports $dll" ;;
   esac
 done
+! grep -Eq '^\s*[0-9]+\s+\.debug' <<<"$dump" || fail "has debug sections"
+
+size=$(stat -c %s "$exe")
+echo "size: $size bytes"
+(( size <= 150 * 1024 )) || fail "larger than 150 KB (the linker map Trawlix.map beside the build tells what costs)"
+
+# The manifest's own identity, the first assemblyIdentity of the embedded RT_MANIFEST resource.
+resources=$("$arch-w64-mingw32-windres" -J coff -O rc -i "$exe")
+identity=$(grep -m1 -o 'assemblyIdentity [^>]*' <<<"$resources")
+echo "manifest: $identity"
+grep -q "processorArchitecture=\"\"$manifest_arch\"\"" <<<"$identity" || fail "manifest does not name $manifest_arch"
+
+# Resolved at run time (Windows 7 may lack it), so its name is in the file rather than in the imports.
+grep -qa SetDefaultDllDirectories "$exe" || fail "does not restrict the DLL search"
+echo "OK"

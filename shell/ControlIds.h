@@ -26,4 +26,8 @@ enum Menu : int {
     mnuExit = 214,
 };
 
+// Tries the notification icon again while the notification area is missing.
+inline constexpr unsigned TrayRetry = 2;
+inline constexpr unsigned TrayRetryIntervalMs = 1000;
+
 }  // namespace trawlix::ids

@@ -131,6 +131,7 @@ LRESULT Trawlix::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_TIMER:
         if (wParam == kTimerId) Timer_Timer();
+        else if (wParam == ids::TrayRetry) TrayRetry_Timer();
         return 0;
     case WM_CLOSE:
         Form_Unload();

@@ -17,6 +17,8 @@ public:
     Trawlix(HINSTANCE instance, APIcalls& api);
     // Creates the window (running Form_Load) and shows it in the normal state.
     bool Create();
+    // A start with /enable: arms as the Enable button does, once the window is shown.
+    void Enable() { go_Click(); }
     // The message loop's keyboard handling for the window's controls (Tab moves the focus).
     bool TranslateDialogMessage(MSG* message);
 
@@ -38,6 +40,8 @@ private:
 
     // Notification area and the ways out (TrayHandlers.cpp)
     void Form_Resize();
+    void AddTrayIcon();
+    void TrayRetry_Timer();
     void Form_MouseMove(int x);
     void ShowPopupMenu();
     void mnuShow_Click();

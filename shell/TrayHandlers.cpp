@@ -2,13 +2,26 @@
 // codes restore it or open the popup menu, and the ways out of the program.
 #include "TrawlixWindow.h"
 #include "panel/TrayIcon.h"
+#include "shell/ControlIds.h"
 
 namespace trawlix {
 
 void Trawlix::Form_Resize() {
     if (!IsIconic(window_)) return;
-    api_.Shell_NotifyIconA(NIM_ADD_CODE, trayIcon);
+    AddTrayIcon();
     ShowWindow(window_, SW_HIDE);
+}
+
+void Trawlix::AddTrayIcon() {
+    // At sign-in the notification area may not exist yet: the add is tried again every second
+    // until the icon is there or the window is back on the desktop.
+    if (addTrayIcon(api_)) KillTimer(window_, ids::TrayRetry);
+    else SetTimer(window_, ids::TrayRetry, ids::TrayRetryIntervalMs, nullptr);
+}
+
+void Trawlix::TrayRetry_Timer() {
+    if (IsWindowVisible(window_)) KillTimer(window_, ids::TrayRetry);
+    else AddTrayIcon();
 }
 
 void Trawlix::Form_MouseMove(int x) {
@@ -47,7 +60,7 @@ void Trawlix::UnloadAndEnd() {
 
 void Trawlix::OnTaskbarCreated() {
     // A restarted shell starts with an empty notification area; a hidden window needs its icon back.
-    if (!IsWindowVisible(window_)) api_.Shell_NotifyIconA(NIM_ADD_CODE, trayIcon);
+    if (!IsWindowVisible(window_)) AddTrayIcon();
 }
 
 }  // namespace trawlix

@@ -1,18 +1,49 @@
 // Trawlix starts with its main window; the window's message loop is the program's only loop.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "shell/Win32APIcalls.h"
 #include "shell/AboutWindow.h"
 #include "shell/TrawlixWindow.h"
 
+namespace {
+
+// DLLs loaded from now on come from the system folder only, never from the program's folder or the
+// current directory. The DLLs the program imports are loaded before this runs: all are system DLLs,
+// and comctl32 comes from the side-by-side store that the manifest names. SetDefaultDllDirectories
+// is looked up because Windows 7 without its 2011 loader update lacks it; there, at least the
+// current directory leaves the search.
+void restrictDllSearch() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    auto setDefaultDllDirectories = reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefaultDllDirectories) setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    else SetDllDirectoryW(L"");
+}
+
+// "/enable" (in any case) starts the cycle at once, as the Enable button does; the sign-in entry
+// uses it. Any other argument is ignored.
+bool enableRequested() {
+    int count = 0;
+    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    bool requested = false;
+    for (int i = 1; arguments && i < count; ++i) requested = requested || lstrcmpiW(arguments[i], L"/enable") == 0;
+    LocalFree(arguments);
+    return requested;
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    restrictDllSearch();
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     trawlix::Win32APIcalls api;
     trawlix::Trawlix mainWindow(instance, api);
     if (!mainWindow.Create()) return 1;
+    if (enableRequested()) mainWindow.Enable();
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

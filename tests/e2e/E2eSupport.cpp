@@ -142,9 +142,13 @@ std::string freshLog(const std::string& path) {
 }
 }  // namespace
 
-App::App(bool keepSettings, const std::string& folder) : process_(trawlixAfterSettings(keepSettings), "", folder) {
-    waitUntil([&] { return (window_ = findTopLevelWindow(process_.id(), "Trawlix 1.10")) && IsWindowVisible(window_); },
-              60000);
+App::App(bool keepSettings, const std::string& folder, const std::string& arguments)
+    : process_(trawlixAfterSettings(keepSettings), arguments, folder) {
+    // Up once the window is on the desktop, or minimized behind its icon (a start with /enable).
+    waitUntil([&] {
+        window_ = findTopLevelWindow(process_.id(), "Trawlix 1.10");
+        return window_ && (IsWindowVisible(window_) || IsIconic(window_));
+    }, 60000);
 }
 
 void App::setText(int id, const std::string& text) const {
@@ -176,6 +180,39 @@ bool trayIconCall(DWORD message, HWND window) {
     data.hWnd = window;
     data.uID = 1;
     return Shell_NotifyIconA(message, &data) != FALSE;
+}
+
+namespace {
+LRESULT CALLBACK refuseIcons(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) return FALSE;  // how icon calls reach the notification area
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+}  // namespace
+
+MissingNotificationArea::MissingNotificationArea() {
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    // Its own thread answers the program's calls while the test waits.
+    thread_ = std::thread([this, ready] {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = refuseIcons;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "Shell_TrayWnd";
+        RegisterClassA(&windowClass);
+        window_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", nullptr, WS_POPUP, 0, 0, 1, 1,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+        SetEvent(ready);
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+        UnregisterClassA("Shell_TrayWnd", windowClass.hInstance);
+    });
+    WaitForSingleObject(ready, INFINITE);
+    CloseHandle(ready);
+}
+
+MissingNotificationArea::~MissingNotificationArea() {
+    PostMessageA(window_, WM_CLOSE, 0, 0);
+    thread_.join();
 }
 
 HWND visiblePopupMenu() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace e2e {
@@ -41,6 +42,21 @@ bool trayIconCall(DWORD message, HWND window);
 inline bool iconPresent(HWND window) { return trayIconCall(NIM_MODIFY, window); }
 // The open popup menu (class #32768), if any.
 HWND visiblePopupMenu();
+
+// While it lives, the notification area seems not to exist yet, as at sign-in: a window of its
+// class, in front of the real one, receives the icon calls and refuses them all.
+class MissingNotificationArea {
+public:
+    MissingNotificationArea();
+    ~MissingNotificationArea();
+    MissingNotificationArea(const MissingNotificationArea&) = delete;
+    MissingNotificationArea& operator=(const MissingNotificationArea&) = delete;
+
+private:
+    std::thread thread_;
+    HWND window_ = nullptr;
+};
+
 // Taps keys into the input stream, as a user at the keyboard would.
 void pressKeys(const std::vector<WORD>& keys);
 
@@ -65,8 +81,9 @@ private:
 // A running Trawlix.exe with its main window.
 class App {
 public:
-    // Starts from an empty settings key unless keepSettings is set; from another folder if given.
-    explicit App(bool keepSettings = false, const std::string& folder = binDir());
+    // Starts from an empty settings key unless keepSettings is set; from another folder and with
+    // command-line arguments if given.
+    explicit App(bool keepSettings = false, const std::string& folder = binDir(), const std::string& arguments = "");
     HWND window() const { return window_; }
     DWORD processId() const { return process_.id(); }
     HWND control(int id) const { return GetDlgItem(window_, id); }

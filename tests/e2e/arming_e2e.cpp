@@ -131,6 +131,35 @@ TEST(Arming, PeriodThatIsNotANumberOrTooLongIsRefused) {
     }
 }
 
+TEST(Arming, EnableSwitchArmsWithTheStoredSettingsOrSaysWhyNot) {
+    e2e::storeSetting("ndownloads", "4");
+    e2e::storeSetting("interval", "2");
+    e2e::storeSetting("timeunit", "hours");
+    {
+        e2e::App app(true, e2e::binDir(), "/enable");
+        ASSERT_TRUE(e2e::waitUntil([&] { return !app.visible() && app.iconPresent(); }));
+        EXPECT_TRUE(IsIconic(app.window()));
+        EXPECT_FALSE(e2e::trayIconCall(NIM_ADD, app.window()));  // one icon, not two
+        EXPECT_EQ(app.text(ids::Label4), "Status: Enabled");
+        EXPECT_EQ(app.text(ids::interval), "2");
+    }
+    e2e::storeSetting("timeunit", "Seconds");
+    e2e::App app(true, e2e::binDir(), "/enable");
+    expectMessage(app, "Use the drop down list to select only hours, minutes, or seconds please.");
+    EXPECT_TRUE(e2e::waitUntil([&] { return app.text(ids::timeunits) == "Minutes"; }));
+    EXPECT_TRUE(app.visible());
+    EXPECT_FALSE(app.iconPresent());
+    EXPECT_EQ(app.text(ids::Label4), "Status: Disabled");
+}
+
+TEST(Arming, OtherArgumentsAreIgnored) {
+    e2e::App app(false, e2e::binDir(), "/enabled enable /disable -enable");
+    EXPECT_EQ(app.text(ids::Label4), "Status: Disabled");
+    EXPECT_TRUE(app.visible());
+    EXPECT_FALSE(app.iconPresent());
+    EXPECT_TRUE(IsWindowEnabled(app.control(ids::go)));
+}
+
 TEST(Arming, PopupEnableKeepsTheWindowAndDisableDisarms) {
     e2e::App app;
     app.command(ids::mnuEnable);

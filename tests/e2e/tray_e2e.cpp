@@ -80,6 +80,18 @@ TEST(TrayIcon, RestartedShellGetsTheIconBackOnlyWhileHidden) {
     EXPECT_FALSE(app.iconPresent());
 }
 
+TEST(TrayIcon, IconAppearsOnceTheNotificationAreaDoes) {
+    e2e::App app;
+    {
+        e2e::MissingNotificationArea signingIn;
+        SendMessageA(app.window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ASSERT_FALSE(app.visible());
+        Sleep(1500);  // the first retry is refused too
+    }
+    EXPECT_TRUE(e2e::waitUntil([&] { return app.iconPresent(); }, 5000));
+    EXPECT_FALSE(e2e::trayIconCall(NIM_ADD, app.window()));  // one icon
+}
+
 TEST(TrayIcon, ExitButtonAndLogOffSaveTheSettings) {
     {
         e2e::App app;

@@ -112,7 +112,12 @@ void FakeDesktop::Sleep(std::uint32_t milliseconds) { record("sleep " + std::to_
 
 bool FakeDesktop::Shell_NotifyIconA(std::uint32_t message, const TrayIconRecord&) {
     record("tray " + std::to_string(message));
-    return true;
+    if (!notificationArea) return false;
+    // Adding succeeds only without the icon; modifying and deleting only with it.
+    bool wasShown = iconShown;
+    if (message == NIM_ADD_CODE) iconShown = true;
+    if (message == NIM_DELETE_CODE) iconShown = false;
+    return message == NIM_ADD_CODE ? !wasShown : wasShown;
 }
 
 void FakeDesktop::ShellExecuteA(WindowHandle owner, const std::string& operation, const std::string& file,

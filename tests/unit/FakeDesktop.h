@@ -29,6 +29,9 @@ public:
     std::vector<ScreenRect> monitors = {{0, 0, 1024, 768}};
     // Called after each recorded event, so a test can change the desktop mid-script.
     std::function<void(const std::string& event)> onEvent;
+    // The notification area: missing until the shell has started; whether it shows the icon.
+    bool notificationArea = true;
+    bool iconShown = false;
 
     // Every acting call, one line each: "down 18", "up 18", "cursor 119 150", "leftdown", "leftup",
     // "sleep 500", "msgbox <text>", "timer on <h> <id> <ms>", "timer off <h> <id>", "front <h>",

@@ -41,6 +41,7 @@ TEST(PeriodConversion, OutOfRangeOrNotANumberIsRefused) {
     EXPECT_EQ(minutes("-32769"), std::nullopt);
     EXPECT_EQ(minutes("-32768"), -32768);
     EXPECT_EQ(minutes(std::string(400, '9')), std::nullopt);
+    EXPECT_EQ(minutes("0." + std::string(400, '0') + "1"), std::nullopt);  // below the smallest double
     for (const char* text : {"", " ", "abc", "12a", "1,5", "1e3", "0x10", ".", "-", "1.2.3", "++1"})
         EXPECT_EQ(minutes(text), std::nullopt) << '"' << text << '"';
 }
@@ -156,6 +157,16 @@ TEST(TrayIconRecordLayout, FilledForTheShell) {
     EXPECT_EQ(record.hIcon, 0x5678u);
     EXPECT_EQ(std::string(record.szTip, 8), std::string("Trawlix\0", 8));
     EXPECT_EQ(std::string(record.szTip + 8, 56), std::string(56, ' '));
+}
+
+TEST(TrayIconAdd, ARefusedDuplicateCountsAsShownAMissingNotificationAreaDoesNot) {
+    test::FakeDesktop desktop;
+    desktop.notificationArea = false;  // signing in: the shell has not started yet
+    EXPECT_FALSE(addTrayIcon(desktop));
+    desktop.notificationArea = true;
+    EXPECT_TRUE(addTrayIcon(desktop));
+    EXPECT_TRUE(addTrayIcon(desktop));  // refused as a second add of the same icon
+    EXPECT_EQ(desktop.events, (std::vector<std::string>{"tray 0", "tray 1", "tray 0", "tray 0", "tray 1"}));
 }
 
 }  // namespace
