@@ -78,9 +78,14 @@ start_environment() {
 # click. Done once the desktop is up, and again before each program, as a test may leave the
 # pointer elsewhere. Only on our own Xvfb: never move the pointer of a user's display.
 park_pointer() {
-  xdotool mousemove 119 150
-  [ "$(xdotool getmouselocation 2>/dev/null | cut -d' ' -f1-2)" = "x:119 y:150" ] ||
-    { echo "could not park the X pointer on 119,150" >&2; exit 1; }
+  # A program that is still ending may move the pointer once more: check, and try again a while.
+  for _ in $(seq 40); do
+    xdotool mousemove 119 150
+    [ "$(xdotool getmouselocation 2>/dev/null | cut -d' ' -f1-2)" = "x:119 y:150" ] && return 0
+    sleep 0.05
+  done
+  echo "could not park the X pointer on 119,150" >&2
+  exit 1
 }
 
 case "$action" in
