@@ -6,12 +6,13 @@ set -euo pipefail
 need=()
 pkg_ok() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
-# The i686 compilers build the program; the x86_64 ones build the copy that the end-to-end tests
-# run under 64-bit Wine (this machine's kernel does not run 32-bit Linux programs, so 32-bit Wine
-# cannot start here).
+# The x86_64 compilers build the program that ships and that the end-to-end tests run under 64-bit
+# Wine; the i686 ones build the copy for 32-bit Windows (this machine's kernel does not run 32-bit
+# Linux programs, so 32-bit Wine cannot start here). nsis and zip make the installer and the ZIPs.
 for p in cmake g++ make ninja-build libgtest-dev googletest \
          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
-         wine wine64 fonts-wine fonts-liberation xvfb xdotool x11-apps x11-utils imagemagick; do
+         wine wine64 fonts-wine fonts-liberation xvfb xdotool x11-apps x11-utils imagemagick \
+         nsis zip unzip; do
   pkg_ok "$p" || need+=("$p")
 done
 
