@@ -10,10 +10,11 @@ out=$(mktemp -d)
 
 "$env_script" --state "$state" start
 trap '"$env_script" --state "$state" stop; rm -rf "$out"' EXIT
-# Wine finds no "MS Sans Serif" of its own and draws it, and the dialog font "MS Shell Dlg", with a
-# wider face, so fixed-size labels wrap and clip. The bitmap MS Sans Serif that Wine ships has the
-# Windows metrics (8 points: 13 pixels high, 5 wide on average, as Windows' MS Sans Serif and
-# Microsoft Sans Serif): install it in this prefix and let the dialog font use it too, as Windows does.
+# A fresh prefix holds none of the fonts Wine ships, so Wine draws "MS Sans Serif" and the dialog font
+# "MS Shell Dlg" with Liberation Sans, which is wider: fixed-size labels wrap and clip. Wine's bitmap
+# MS Sans Serif has the Windows metrics (8 points: 13 pixels high, 5 wide on average): install it in
+# this prefix and map the dialog font to it, as English Windows maps it to the metrically equal
+# Microsoft Sans Serif.
 cp /usr/share/wine/fonts/sserife.fon "$state/prefix/drive_c/windows/Fonts/"
 "$env_script" --state "$state" run reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
   /v 'MS Shell Dlg' /d 'MS Sans Serif' /f >/dev/null

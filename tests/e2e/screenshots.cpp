@@ -59,9 +59,9 @@ HWND openTrayMenu(const e2e::App& app, int x, int y) {
 }
 
 // The corner of the desktop: the icon at the right end of the taskbar with its popup menu open above
-// it. Wine keeps a menu that would run off the screen inside it instead of opening it above the
-// pointer, so a right-click on the icon itself would cover the icon: the menu is measured once and
-// opened again with the pointer above the icon, where it fits over the taskbar.
+// it. Wine keeps a menu that would run off the screen inside it, so a right-click on the icon itself
+// would cover the icon: the menu is measured once and opened again with the pointer above the icon,
+// where it fits over the taskbar.
 bool saveTrayMenu(const e2e::App& app, const std::string& path) {
     SendMessageA(app.window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     if (!e2e::waitUntil([&] { return app.iconPresent(); })) return false;
