@@ -27,7 +27,7 @@ portable_zip() {
   (cd "$stage/$1" && zip -q -X -D -r "$out/Trawlix-$version-$1.zip" "Trawlix-$version")
 }
 portable_zip win64 "$build/win64/bin" "64-bit, for 64-bit Windows" \
-  "This is the build that the project runs and tests under 64-bit Wine."
+  "The build that the project runs and tests (under 64-bit Wine)."
 portable_zip win32 "$build/win32/bin" "32-bit, for 32-bit Windows" \
-  "This build is compiled and checked by the project but never run by it: use the 64-bit one where you can."
+  "Compiled and checked by the project, but never run by it: prefer the 64-bit one."
 ls -l "$out"
