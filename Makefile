@@ -3,7 +3,7 @@
 BUILD := build
 JOBS ?= 2
 
-.PHONY: all deps build run test screenshots clean
+.PHONY: all deps build package run test screenshots clean
 
 all: build
 
@@ -11,8 +11,8 @@ deps:
 	@bash scripts/deps.sh
 
 # native: the logic and its unit tests (sanitizers on)
-# win32:  the program as shipped, 32-bit
-# win64:  the same sources for 64-bit Wine, with the end-to-end tests
+# win32:  the program for 32-bit Windows
+# win64:  the program as shipped, 64-bit, with the end-to-end tests under 64-bit Wine
 $(BUILD)/native/build.ninja:
 	cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug
 $(BUILD)/win32/build.ninja:
@@ -25,7 +25,11 @@ build: deps $(BUILD)/native/build.ninja $(BUILD)/win32/build.ninja $(BUILD)/win6
 	ninja -C $(BUILD)/native -j $(JOBS)
 	ninja -C $(BUILD)/win64 -j $(JOBS)
 
-test: build
+# build/package: the installer and the two portable ZIPs, which the win64 tests check
+package: build
+	bash scripts/package.sh $(BUILD)
+
+test: package
 	ctest --test-dir $(BUILD)/native -j $(JOBS) --output-on-failure
 	ctest --test-dir $(BUILD)/win32 --output-on-failure
 	ctest --test-dir $(BUILD)/win64 --output-on-failure

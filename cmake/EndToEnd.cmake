@@ -43,3 +43,11 @@ add_executable(screenshots tests/e2e/screenshots.cpp)
 target_link_libraries(screenshots PRIVATE e2e_support)
 target_link_options(screenshots PRIVATE ${TRAWLIX_STATIC_LINK})
 add_dependencies(screenshots Trawlix)
+
+# The release files that make package writes beside the build trees (make test makes them first).
+cmake_path(GET CMAKE_BINARY_DIR PARENT_PATH TRAWLIX_BUILD_ROOT)
+set(TRAWLIX_PACKAGE_DIR ${TRAWLIX_BUILD_ROOT}/package CACHE PATH "Folder of the installer and the ZIPs")
+add_test(NAME package.zips
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-zips.sh ${TRAWLIX_PACKAGE_DIR} ${PROJECT_VERSION} ${CMAKE_BINARY_DIR}/bin)
+trawlix_e2e_test(install_e2e tests/e2e/install_e2e.cpp)
+target_compile_definitions(install_e2e PRIVATE TRAWLIX_PACKAGE_DIR="Z:${TRAWLIX_PACKAGE_DIR}")

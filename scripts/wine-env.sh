@@ -18,7 +18,9 @@ shift || true
 # wrapper would pick it whenever it is installed.
 WINE=/usr/lib/wine/wine64
 export WINELOADER=$WINE WINESERVER=/usr/lib/wine/wineserver64
-export WINEPREFIX="$state/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko offers; no winemenubuilder, which would copy the installer's Start-menu shortcut
+# into the menus of the Linux desktop.
+export WINEPREFIX="$state/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 stop_environment() {
   if [ -f "$state/env" ]; then

@@ -51,13 +51,15 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
 
 void clearSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey); }
 
-std::optional<std::string> storedSetting(const char* name) {
+std::optional<std::string> userRegistryText(const char* key, const char* name) {
     char value[4096];
     DWORD size = sizeof value;
-    if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+    if (RegGetValueA(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
         return std::nullopt;
     return std::string(value);
 }
+
+std::optional<std::string> storedSetting(const char* name) { return userRegistryText(kSettingsKey, name); }
 
 std::vector<std::string> storedSettings() {
     std::vector<std::string> values;

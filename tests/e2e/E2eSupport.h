@@ -19,6 +19,9 @@ std::string binDir();
 // Polls until the condition holds; false when it still does not after the timeout.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 
+// A string value below HKEY_CURRENT_USER, if there is one.
+std::optional<std::string> userRegistryText(const char* key, const char* name);
+
 // Trawlix's per-user settings.
 void clearSettings();
 std::optional<std::string> storedSetting(const char* name);

@@ -1,5 +1,6 @@
-// Pictures of the main window and the About box for the README, taken the way a user sees them.
-// Usage: screenshots.exe <folder>; writes main-window.bmp and about-box.bmp there.
+// Pictures of the main window, the About box and the notification icon's popup menu for the README,
+// taken the way a user sees them.
+// Usage: screenshots.exe <folder>; writes main-window.bmp, about-box.bmp and tray-menu.bmp there.
 #include <cstdio>
 #include <fstream>
 
@@ -8,10 +9,8 @@
 
 namespace {
 
-// Copies the window's rectangle of the screen into a 24-bit BMP file.
-bool saveWindow(HWND window, const std::string& path) {
-    RECT r;
-    GetWindowRect(window, &r);
+// Copies a rectangle of the screen into a 24-bit BMP file.
+bool saveRect(const RECT& r, const std::string& path) {
     int width = r.right - r.left, height = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -44,6 +43,44 @@ bool saveWindow(HWND window, const std::string& path) {
     return out.good();
 }
 
+bool saveWindow(HWND window, const std::string& path) {
+    RECT r;
+    GetWindowRect(window, &r);
+    return saveRect(r, path);
+}
+
+// The icon's popup menu, opened by a right-click with the pointer at that point.
+HWND openTrayMenu(const e2e::App& app, int x, int y) {
+    SetCursorPos(x, y);
+    app.trayCallback(516);
+    HWND menu = nullptr;
+    e2e::waitUntil([&] { return (menu = e2e::visiblePopupMenu()) != nullptr; });
+    return menu;
+}
+
+// The corner of the desktop: the icon at the right end of the taskbar with its popup menu open above
+// it. Wine keeps a menu that would run off the screen inside it, so a right-click on the icon itself
+// would cover the icon: the menu is measured once and opened again with the pointer above the icon,
+// where it fits over the taskbar.
+bool saveTrayMenu(const e2e::App& app, const std::string& path) {
+    SendMessageA(app.window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    if (!e2e::waitUntil([&] { return app.iconPresent(); })) return false;
+    RECT taskbar, r;
+    GetWindowRect(FindWindowA("Shell_TrayWnd", nullptr), &taskbar);
+    const int iconX = taskbar.right - GetSystemMetrics(SM_CXSMICON) / 2 - 2;
+    HWND menu = openTrayMenu(app, iconX, (taskbar.top + taskbar.bottom) / 2);
+    if (!menu) return false;
+    GetWindowRect(menu, &r);
+    e2e::pressKeys({VK_ESCAPE});
+    e2e::waitUntil([] { return !e2e::visiblePopupMenu(); });
+    if (!(menu = openTrayMenu(app, iconX, taskbar.top - (r.bottom - r.top)))) return false;
+    Sleep(500);  // let it paint
+    GetWindowRect(menu, &r);
+    const bool ok = saveRect({taskbar.right - 240, r.top - 24, taskbar.right, taskbar.bottom}, path);
+    e2e::pressKeys({VK_ESCAPE});
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -63,7 +100,9 @@ int main(int argc, char** argv) {
     e2e::waitUntil([&] { return (about = e2e::findTopLevelWindow(app.processId(), "About Trawlix 1.10 - By Orvane")); });
     Sleep(500);
     ok = about && saveWindow(about, folder + "\\about-box.bmp") && ok;
-    app.click(trawlix::ids::Command1);
+    PostMessageA(about, WM_CLOSE, 0, 0);
+    ok = saveTrayMenu(app, folder + "\\tray-menu.bmp") && ok;
+    app.command(trawlix::ids::mnuExit);
     app.waitForExit();
     return ok ? 0 : 1;
 }

@@ -1,0 +1,132 @@
+// The installer and the uninstaller as a user or a deployment script runs them silently: what they
+// put in place and take away, and what they do to a running Trawlix and its settings.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+#include <tlhelp32.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "E2eSupport.h"
+#include "shell/ControlIds.h"
+
+namespace ids = trawlix::ids;
+
+namespace {
+
+constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Trawlix";
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::string shellFolder(int csidl) {
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+std::string installFolder() { return shellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Trawlix"; }
+std::string startMenuShortcut() { return shellFolder(CSIDL_PROGRAMS) + "\\Trawlix.lnk"; }
+
+bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool sameContents(const std::string& path, const std::string& other) {
+    auto read = [](const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    return read(path) == read(other);
+}
+
+std::optional<DWORD> registrationNumber(const char* name) {
+    DWORD value = 0, size = sizeof value;
+    if (RegGetValueA(HKEY_CURRENT_USER, kUninstallKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+void install(const std::string& options) {
+    e2e::Process setup("Trawlix-1.10-setup.exe", options, TRAWLIX_PACKAGE_DIR);
+    ASSERT_TRUE(setup.waitForExit(60000)) << "no installer in " TRAWLIX_PACKAGE_DIR " (make package)";
+}
+
+// The uninstaller copies itself to the temporary folder, starts that copy and returns at once; the
+// copy does the work, so wait for it as well.
+void uninstall() {
+    e2e::Process uninstaller("uninstall.exe", "/S", installFolder());
+    ASSERT_TRUE(uninstaller.waitForExit());
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != uninstaller.id()) continue;
+        HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        EXPECT_EQ(WaitForSingleObject(copy, 60000), WAIT_OBJECT_0);
+        CloseHandle(copy);
+    }
+    CloseHandle(snapshot);
+}
+
+TEST(Installer, SilentInstallPutsEverythingInPlaceAndTheProgramStartsFromItsFolder) {
+    install("/S /autostart");
+    const std::string folder = installFolder();
+    for (const char* file : {"\\Donate.url", "\\EmailMe.url", "\\HomePage.url", "\\uninstall.exe"})
+        EXPECT_TRUE(exists(folder + file)) << file;
+    EXPECT_TRUE(sameContents(folder + "\\Trawlix.exe", e2e::binDir() + "\\Trawlix.exe"));
+    EXPECT_TRUE(exists(startMenuShortcut()));
+
+    auto registration = [](const char* name) { return e2e::userRegistryText(kUninstallKey, name).value_or("(missing)"); };
+    EXPECT_EQ(registration("DisplayName"), "Trawlix");
+    EXPECT_EQ(registration("DisplayVersion"), "1.10");
+    EXPECT_EQ(registration("DisplayIcon"), folder + "\\Trawlix.exe,0");
+    EXPECT_EQ(registration("Publisher"), "Orvane");
+    EXPECT_EQ(registration("InstallLocation"), folder);
+    EXPECT_EQ(registration("UninstallString"), "\"" + folder + "\\uninstall.exe\"");
+    EXPECT_EQ(registration("QuietUninstallString"), "\"" + folder + "\\uninstall.exe\" /S");
+    EXPECT_EQ(registrationNumber("NoModify"), 1u);
+    EXPECT_EQ(registrationNumber("NoRepair"), 1u);
+    // In KB, not bytes: the program and the uninstaller take some hundred.
+    EXPECT_GT(registrationNumber("EstimatedSize").value_or(0), 10u);
+    EXPECT_LT(registrationNumber("EstimatedSize").value_or(0), 4096u);
+    EXPECT_EQ(e2e::userRegistryText(kRunKey, "Trawlix"), "\"" + folder + "\\Trawlix.exe\" /enable");
+
+    e2e::App app(false, folder);
+    ASSERT_TRUE(app.window());
+    app.click(ids::Command1);
+    EXPECT_TRUE(app.waitForExit());
+}
+
+TEST(Installer, ClosesRunningCopiesWithTheirSettingsAndUninstallKeepsTheSettings) {
+    install("/S /autostart");
+    const std::string folder = installFolder();
+    const std::string program = folder + "\\Trawlix.exe";
+    {
+        // An earlier program file: the same program with bytes appended still runs.
+        std::ofstream(program, std::ios::binary | std::ios::app) << "an earlier build";
+    }
+    e2e::App first(false, folder);
+    e2e::App second(true, folder);
+    ASSERT_TRUE(first.window() && second.window());
+    first.setText(ids::numberdl, "7");
+    second.setText(ids::numberdl, "7");
+    SendMessageA(second.window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);  // behind its notification icon
+    ASSERT_TRUE(e2e::waitUntil([&] { return second.iconPresent(); }));
+    install("/S");
+    EXPECT_TRUE(first.waitForExit(1000));
+    EXPECT_TRUE(second.waitForExit(1000));
+    EXPECT_FALSE(second.iconPresent());
+    EXPECT_EQ(e2e::storedSetting("ndownloads"), "7");
+    EXPECT_TRUE(sameContents(program, e2e::binDir() + "\\Trawlix.exe"));
+    EXPECT_TRUE(e2e::userRegistryText(kRunKey, "Trawlix"));  // the sign-in choice stays
+
+    e2e::App running(true, folder);
+    ASSERT_TRUE(running.window());
+    running.setText(ids::numberdl, "8");
+    uninstall();
+    EXPECT_TRUE(running.waitForExit(1000));
+    EXPECT_FALSE(exists(folder));
+    EXPECT_FALSE(exists(startMenuShortcut()));
+    EXPECT_FALSE(e2e::userRegistryText(kUninstallKey, "DisplayName"));
+    EXPECT_FALSE(e2e::userRegistryText(kRunKey, "Trawlix"));
+    EXPECT_EQ(e2e::storedSetting("ndownloads"), "8");
+}
+
+}  // namespace
