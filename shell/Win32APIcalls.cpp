@@ -20,6 +20,17 @@ BOOL CALLBACK enumThunk(HWND window, LPARAM context) {
     auto* c = reinterpret_cast<EnumContext*>(context);
     return c->proc(reinterpret_cast<WindowHandle>(window), c->appValue) != 0;
 }
+
+// shell32, with the libraries it brings along, costs about a megabyte of memory: it is loaded when
+// the notification icon or a link first needs it, not at start. A known system library, by name.
+HMODULE shell32() {
+    static const HMODULE module = LoadLibraryA("shell32.dll");
+    return module;
+}
+template <typename Function>
+Function fromShell32(const char* name) {
+    return shell32() ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(shell32(), name))) : nullptr;
+}
 }  // namespace
 
 void Win32APIcalls::keybd_event(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags, std::uintptr_t extra) {
@@ -76,12 +87,15 @@ bool Win32APIcalls::Shell_NotifyIconA(std::uint32_t message, const TrayIconRecor
     data.uCallbackMessage = record.uCallbackMessage;
     data.hIcon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(record.hIcon));
     std::memcpy(data.szTip, record.szTip, sizeof record.szTip);
-    return ::Shell_NotifyIconA(message, &data) != FALSE;
+    static const auto notifyIcon = fromShell32<decltype(&::Shell_NotifyIconA)>("Shell_NotifyIconA");
+    return notifyIcon && notifyIcon(message, &data) != FALSE;
 }
 
 void Win32APIcalls::ShellExecuteA(WindowHandle owner, const std::string& operation, const std::string& file,
                                   const std::string& parameters, const std::string& directory, int show) {
-    ::ShellExecuteA(toHwnd(owner), operation.c_str(), file.c_str(), parameters.c_str(), directory.c_str(), show);
+    static const auto shellExecute = fromShell32<decltype(&::ShellExecuteA)>("ShellExecuteA");
+    if (shellExecute)
+        shellExecute(toHwnd(owner), operation.c_str(), file.c_str(), parameters.c_str(), directory.c_str(), show);
 }
 
 std::optional<RegistryValue> Win32APIcalls::ReadRegistryValue(const std::string& subKey, const std::string& name) {
