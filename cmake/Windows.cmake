@@ -44,3 +44,7 @@ elseif(CMAKE_CROSSCOMPILING)
   # The shipped build: a 32-bit GUI program that needs no DLL beyond the system's.
   add_test(NAME build.Trawlix.exe COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exe.sh $<TARGET_FILE:Trawlix>)
 endif()
+
+if(CMAKE_CROSSCOMPILING)
+  include(cmake/Bench.cmake)
+endif()

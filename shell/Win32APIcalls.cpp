@@ -67,7 +67,12 @@ void Win32APIcalls::MsgBox(const std::string& text) {
     ::MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
+#ifndef TRAWLIX_PAUSE_MS
 void Win32APIcalls::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+#else
+// The bench's soak build: thousands of cycles in minutes. Only the length of the pause differs.
+void Win32APIcalls::Sleep(std::uint32_t) { ::Sleep(TRAWLIX_PAUSE_MS); }
+#endif
 
 std::string Win32APIcalls::AppPath() {
     char path[MAX_PATH];
