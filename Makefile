@@ -1,9 +1,10 @@
-# make run   installs what is missing, builds, starts Trawlix beside the stand-in client
-# make test  installs what is missing, builds, runs every test
+# make run    installs what is missing, builds, starts Trawlix beside the stand-in client
+# make test   installs what is missing, builds, runs every test
+# make bench  figures and the soak under Wine (about 20 minutes), written to docs/PERFORMANCE.md
 BUILD := build
 JOBS ?= 2
 
-.PHONY: all deps build package run test screenshots clean
+.PHONY: all deps build package run test bench screenshots clean
 
 all: build
 
@@ -33,6 +34,12 @@ test: package
 	ctest --test-dir $(BUILD)/native -j $(JOBS) --output-on-failure
 	ctest --test-dir $(BUILD)/win32 --output-on-failure
 	ctest --test-dir $(BUILD)/win64 --output-on-failure
+
+# Not a test: the shipped build for the sizes, the Wine build for everything else.
+bench: deps $(BUILD)/win32/build.ninja $(BUILD)/win64/build.ninja
+	ninja -C $(BUILD)/win32 -j $(JOBS) Trawlix BenchBareFloor BenchControlsFloor
+	ninja -C $(BUILD)/win64 -j $(JOBS) BenchDriver
+	bash scripts/bench.sh $(BUILD)
 
 run: build
 	bash scripts/run.sh $(BUILD)

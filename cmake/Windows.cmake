@@ -51,7 +51,7 @@ if(MINGW)
   endforeach()
   target_sources(Trawlix PRIVATE shell/NoExceptions.cpp)
   # Hardened: ASLR (high-entropy on x86_64) and DEP.
-  target_link_options(Trawlix PRIVATE -s -Wl,--gc-sections -Wl,-Map=${CMAKE_BINARY_DIR}/Trawlix.map
+  target_link_options(Trawlix PRIVATE -s -Wl,--gc-sections -Wl,-Map=${CMAKE_BINARY_DIR}/$<TARGET_PROPERTY:NAME>.map
                       -Wl,--dynamicbase -Wl,--nxcompat)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     target_link_options(Trawlix PRIVATE -Wl,--high-entropy-va)
@@ -78,4 +78,8 @@ if(MINGW)
 endif()
 if(CMAKE_CROSSCOMPILING AND TRAWLIX_E2E)
   include(cmake/EndToEnd.cmake)
+endif()
+
+if(CMAKE_CROSSCOMPILING)
+  include(cmake/Bench.cmake)
 endif()

@@ -21,6 +21,7 @@ BOOL CALLBACK enumThunk(HWND window, LPARAM context) {
     auto* c = reinterpret_cast<EnumContext*>(context);
     return c->proc(reinterpret_cast<WindowHandle>(window), c->appValue) != 0;
 }
+
 }  // namespace
 
 void Win32APIcalls::keybd_event(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags, std::uintptr_t extra) {
@@ -77,7 +78,12 @@ void Win32APIcalls::MsgBox(const std::string& text) {
     ::MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
+#ifndef TRAWLIX_PAUSE_MS
 void Win32APIcalls::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+#else
+// The bench's soak build: thousands of cycles in minutes. Only the length of the pause differs.
+void Win32APIcalls::Sleep(std::uint32_t) { ::Sleep(TRAWLIX_PAUSE_MS); }
+#endif
 
 std::string Win32APIcalls::AppPath() {
     // The buffer grows until the whole path fits: a path may be longer than MAX_PATH.
@@ -106,12 +112,15 @@ bool Win32APIcalls::Shell_NotifyIconA(std::uint32_t message, const TrayIconRecor
     data.uCallbackMessage = record.uCallbackMessage;
     data.hIcon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(record.hIcon));
     std::memcpy(data.szTip, record.szTip, sizeof record.szTip);
-    return ::Shell_NotifyIconA(message, &data) != FALSE;
+    const auto notifyIcon = shell32Function<decltype(&::Shell_NotifyIconA)>("Shell_NotifyIconA");
+    return notifyIcon && notifyIcon(message, &data) != FALSE;
 }
 
 void Win32APIcalls::ShellExecuteA(WindowHandle owner, const std::string& operation, const std::string& file,
                                   const std::string& parameters, const std::string& directory, int show) {
-    ::ShellExecuteA(toHwnd(owner), operation.c_str(), file.c_str(), parameters.c_str(), directory.c_str(), show);
+    const auto shellExecute = shell32Function<decltype(&::ShellExecuteA)>("ShellExecuteA");
+    if (shellExecute)
+        shellExecute(toHwnd(owner), operation.c_str(), file.c_str(), parameters.c_str(), directory.c_str(), show);
 }
 
 std::optional<RegistryValue> Win32APIcalls::ReadRegistryValue(const std::string& subKey, const std::string& name) {

@@ -31,6 +31,18 @@ public:
                        const std::string& parameters, const std::string& directory, int show) override;
     std::optional<RegistryValue> ReadRegistryValue(const std::string& subKey, const std::string& name) override;
     void WriteRegistryString(const std::string& subKey, const std::string& name, const std::string& value) override;
+
+private:
+    // shell32, with the libraries it brings along, costs about a megabyte of memory: it is loaded
+    // when the notification icon or a link first needs it, not at start. A known system library,
+    // found by name in the system folder.
+    template <typename Function>
+    Function shell32Function(const char* name) {
+        if (!shell32_) shell32_ = ::LoadLibraryA("shell32.dll");
+        return shell32_ ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(shell32_, name)))
+                        : nullptr;
+    }
+    HMODULE shell32_ = nullptr;
 };
 
 }  // namespace trawlix

@@ -1,7 +1,8 @@
 // Trawlix starts with its main window; the window's message loop is the program's only loop.
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
+
+#include <cstdlib>
 
 #include "shell/Win32APIcalls.h"
 #include "shell/AboutWindow.h"
@@ -23,14 +24,12 @@ void restrictDllSearch() {
 }
 
 // "/enable" (in any case) starts the cycle at once, as the Enable button does; the sign-in entry
-// uses it. Any other argument is ignored.
+// uses it. Any other argument is ignored. The C runtime has split the command line already, and
+// shell32, which could split it again, is loaded only when the icon or a link first needs it.
 bool enableRequested() {
-    int count = 0;
-    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    bool requested = false;
-    for (int i = 1; arguments && i < count; ++i) requested = requested || lstrcmpiW(arguments[i], L"/enable") == 0;
-    LocalFree(arguments);
-    return requested;
+    for (int i = 1; i < __argc; ++i)
+        if (lstrcmpiA(__argv[i], "/enable") == 0) return true;
+    return false;
 }
 
 }  // namespace

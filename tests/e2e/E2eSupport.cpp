@@ -132,11 +132,17 @@ bool Process::waitForExit(int timeoutMs) {
     return info_.hProcess && WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
 }
 
+DWORD Process::exitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (info_.hProcess) GetExitCodeProcess(info_.hProcess, &code);
+    return code;
+}
+
 namespace {
 // Every test starts Trawlix from an empty settings key unless it stored settings of its own.
-const char* trawlixAfterSettings(bool keepSettings) {
+const std::string& afterSettings(bool keepSettings, const std::string& exe) {
     if (!keepSettings) clearSettings();
-    return "Trawlix.exe";
+    return exe;
 }
 std::string freshLog(const std::string& path) {
     DeleteFileA(path.c_str());
@@ -144,8 +150,8 @@ std::string freshLog(const std::string& path) {
 }
 }  // namespace
 
-App::App(bool keepSettings, const std::string& folder, const std::string& arguments)
-    : process_(trawlixAfterSettings(keepSettings), arguments, folder) {
+App::App(bool keepSettings, const std::string& folder, const std::string& arguments, const std::string& exe)
+    : process_(afterSettings(keepSettings, exe), arguments, folder) {
     // Up once the window is on the desktop, or minimized behind its icon (a start with /enable).
     waitUntil([&] {
         window_ = findTopLevelWindow(process_.id(), "Trawlix 1.10");
@@ -229,13 +235,21 @@ void pressKeys(const std::vector<WORD>& keys) {
     }
 }
 
+namespace {
+// Each stand-in of a test program logs to a file of its own.
+std::string nextLogPath() {
+    static int started = 0;
+    return binDir() + "\\standin-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++started) + ".log";
+}
+}  // namespace
+
 StandIn::StandIn(const std::string& options)
-    : logPath_(binDir() + "\\standin-" + std::to_string(GetCurrentProcessId()) + ".log"),
+    : logPath_(nextLogPath()),
       process_("StandInClient.exe", freshLog(logPath_).append(" ").append(options)) {
-    waitUntil([&] {
-        window_ = findTopLevelWindow(process_.id(), "KaZaA - Trawlix stand-in client");
-        return window_ && IsWindowVisible(window_);
-    }, 60000);
+    // By its class: options may give it another title.
+    WindowSearch search{process_.id(), "", "TrawlixStandInClient", nullptr};
+    waitUntil([&] { return !EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search)) && search.found; }, 60000);
+    window_ = search.found;
 }
 
 std::vector<std::string> StandIn::log() const {
@@ -252,6 +266,19 @@ std::vector<std::string> StandIn::inputLog() const {
     std::vector<std::string> input;
     for (const auto& line : log())
         if (line.rfind("key ", 0) == 0 || line.rfind("button ", 0) == 0) input.push_back(line);
+    return input;
+}
+
+std::vector<std::string> StandIn::newInput() {
+    std::vector<std::string> input;
+    if (!newInputFile_.is_open()) newInputFile_.open(logPath_, std::ios::binary);
+    newInputFile_.clear();
+    newInputFile_.seekg(newInputFrom_);
+    // Only whole lines: the stand-in may be writing the next one.
+    for (std::string line; std::getline(newInputFile_, line) && !newInputFile_.eof();) {
+        newInputFrom_ += static_cast<std::streamoff>(line.size() + 1);
+        if (line.rfind("key ", 0) == 0 || line.rfind("button ", 0) == 0) input.push_back(line);
+    }
     return input;
 }
 
@@ -280,6 +307,24 @@ std::vector<std::string> taps(int key, int times) {
 std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
+}
+
+// Alt, Right, five Downs and Enter pick the transfers view from the menu bar.
+std::vector<std::string> menuCommandKeys() { return taps(18) + taps(39) + taps(40, 5) + taps(13); }
+
+std::vector<std::string> clickOnTheList() { return {"button down 119 150", "button up 119 150"}; }
+
+// Applications and E, Enter; Applications and R, Enter; Applications and five Downs, Enter; Down.
+std::vector<std::string> downloadKeys() {
+    return taps(93) + taps(69) + taps(13) + taps(93) + taps(82) + taps(13) + taps(93) + taps(40, 5) + taps(13) +
+           taps(40);
+}
+
+std::vector<std::string> completedCycle(int downloads) {
+    std::vector<std::string> keys = menuCommandKeys() + clickOnTheList();
+    const std::vector<std::string> download = downloadKeys();
+    for (int i = 0; i < downloads; ++i) keys.insert(keys.end(), download.begin(), download.end());
+    return keys + taps(38, downloads);
 }
 
 }  // namespace e2e

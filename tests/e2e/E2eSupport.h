@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -76,6 +77,7 @@ public:
     Process& operator=(const Process&) = delete;
     DWORD id() const { return info_.dwProcessId; }
     bool waitForExit(int timeoutMs = 20000);
+    DWORD exitCode() const;
 
 private:
     PROCESS_INFORMATION info_{};
@@ -84,9 +86,10 @@ private:
 // A running Trawlix.exe with its main window.
 class App {
 public:
-    // Starts from an empty settings key unless keepSettings is set; from another folder and with
-    // command-line arguments if given.
-    explicit App(bool keepSettings = false, const std::string& folder = binDir(), const std::string& arguments = "");
+    // Starts from an empty settings key unless keepSettings is set; from another folder, with
+    // command-line arguments or from another build of the program if given.
+    explicit App(bool keepSettings = false, const std::string& folder = binDir(), const std::string& arguments = "",
+                 const std::string& exe = "Trawlix.exe");
     HWND window() const { return window_; }
     DWORD processId() const { return process_.id(); }
     HWND control(int id) const { return GetDlgItem(window_, id); }
@@ -103,6 +106,7 @@ public:
     bool iconPresent() const { return e2e::iconPresent(window_); }
     bool visible() const { return IsWindowVisible(window_) != FALSE; }
     bool waitForExit(int timeoutMs = 20000) { return process_.waitForExit(timeoutMs); }
+    DWORD exitCode() const { return process_.exitCode(); }
 
 private:
     Process process_;
@@ -115,15 +119,20 @@ public:
     // Options follow the log path on the stand-in's command line (e.g. "--details-once").
     explicit StandIn(const std::string& options = "");
     HWND window() const { return window_; }
+    bool waitForExit(int timeoutMs = 20000) { return process_.waitForExit(timeoutMs); }
     std::vector<std::string> log() const;
     // Lines of the log that record input ("key ..." and "button ...").
     std::vector<std::string> inputLog() const;
+    // The input lines written since the last call, for logs too long to read again and again.
+    std::vector<std::string> newInput();
     bool waitForLogLine(const std::string& line, int timeoutMs = 20000) const;
     // The stand-in's thread stops handling messages for that long; true once it has stopped.
     bool hang(DWORD milliseconds) const;
 
 private:
     std::string logPath_;
+    std::ifstream newInputFile_;    // kept open: newInput is called every few milliseconds
+    std::streamoff newInputFrom_ = 0;  // where the first line newInput has not returned begins
     Process process_;
     HWND window_ = nullptr;
 };
@@ -131,5 +140,12 @@ private:
 // "key down N" and "key up N" for n taps of a key.
 std::vector<std::string> taps(int key, int times = 1);
 std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b);
+
+// What the cycle sends the client, as the stand-in logs it: the menu command, the click, the
+// three context-menu commands of one download, and a whole completed cycle.
+std::vector<std::string> menuCommandKeys();
+std::vector<std::string> clickOnTheList();
+std::vector<std::string> downloadKeys();
+std::vector<std::string> completedCycle(int downloads);
 
 }  // namespace e2e

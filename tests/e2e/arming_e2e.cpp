@@ -10,14 +10,6 @@ using e2e::taps;
 
 namespace {
 
-const std::vector<std::string> kMenuCommand = taps(18) + taps(39) + taps(40, 5) + taps(13);
-const std::vector<std::string> kClick = {"button down 119 150", "button up 119 150"};
-
-std::vector<std::string> oneDownload() {
-    return taps(93) + taps(69) + taps(13) + taps(93) + taps(82) + taps(13) + taps(93) + taps(40, 5) + taps(13) +
-           taps(40);
-}
-
 void expectMessage(const e2e::App& app, const std::string& text) {
     auto box = e2e::waitForMessageBox(app.processId());
     ASSERT_TRUE(box) << "no message box: " << text;
@@ -46,7 +38,7 @@ TEST(Arming, EnableGoesToTheNotificationAreaAndTicksDriveTheClient) {
     EXPECT_TRUE(IsWindowEnabled(app.control(ids::stops)));
 
     app.tick();
-    const auto expected = kMenuCommand + kClick + oneDownload() + oneDownload() + taps(38, 2);
+    const auto expected = e2e::completedCycle(2);
     e2e::waitUntil([&] { return client.inputLog().size() >= expected.size(); });
     EXPECT_EQ(client.inputLog(), expected);
     EXPECT_TRUE(IsZoomed(client.window()));
@@ -58,13 +50,13 @@ TEST(Arming, ClientLosingTheFrontGivesTheCycleUpUntilTheNextTick) {
     e2e::App app;
     enable(app, "1", "0");
     app.tick();
-    const auto givenUp = kMenuCommand + taps(27);
+    const auto givenUp = e2e::menuCommandKeys() + taps(27);
     e2e::waitUntil([&] { return client.inputLog().size() >= givenUp.size(); });
     EXPECT_EQ(client.inputLog(), givenUp);
     EXPECT_TRUE(client.waitForLogLine("command details window"));
 
     app.tick();
-    const auto retried = givenUp + kMenuCommand + kClick + oneDownload() + taps(38);
+    const auto retried = givenUp + e2e::completedCycle(1);
     e2e::waitUntil([&] { return client.inputLog().size() >= retried.size(); });
     EXPECT_EQ(client.inputLog(), retried);
 }
@@ -94,6 +86,43 @@ TEST(Arming, WithoutTheClientTheProgramSaysSoAndEndsWithItsSettingsSaved) {
     EXPECT_TRUE(app.waitForExit());
     EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{"4", "0", "minutes"}));
     EXPECT_FALSE(e2e::iconPresent(window));
+}
+
+TEST(Arming, ClientClosingMidCycleIsGivenUpAndTheNextTickSaysItIsGone) {
+    // The client closes once it has taken the menu command, that is during the pause, or early in
+    // the per-download loop of a long cycle. The window behind it comes to the front and gets at
+    // most the keys up to the next check, then Escape. In the loop that check may come before the
+    // window behind is in front, and the Escape goes to no window.
+    const std::size_t menuCommand = e2e::menuCommandKeys().size();
+    for (const std::size_t closeAfter : {menuCommand, menuCommand + 6}) {
+        const bool duringPause = closeAfter == menuCommand;
+        const std::string downloads = duringPause ? "3" : "1000";
+        e2e::StandIn behind("--title Behind");
+        e2e::StandIn client("--close-after " + std::to_string(closeAfter));
+        e2e::App app;
+        app.setText(ids::numberdl, downloads);
+        app.setText(ids::interval, "0");
+        app.command(ids::mnuEnable);  // no minimizing: the taskbar would come to the front meanwhile
+        ASSERT_TRUE(e2e::waitUntil([&] { return app.text(ids::Label4) == "Status: Enabled"; }));
+        // On top (returning once done), so that the finder stacks the client right above it.
+        SetForegroundWindow(behind.window());
+        SetWindowPos(behind.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        app.tick();
+        ASSERT_TRUE(client.waitForExit());
+        auto escaped = [&] {
+            const auto seen = behind.inputLog();
+            return seen.size() >= 2 && std::vector<std::string>(seen.end() - 2, seen.end()) == taps(27);
+        };
+        EXPECT_TRUE(e2e::waitUntil(escaped, duringPause ? 20000 : 1000) || (!duringPause && behind.inputLog().empty()));
+        EXPECT_LE(behind.inputLog().size(), duringPause ? 2u : 16u) << downloads;
+        EXPECT_FALSE(app.waitForExit(300));
+
+        app.tick();
+        expectMessage(app, "KaZaA Media Desktop is not running, please start KaZaA first and try again.");
+        EXPECT_TRUE(app.waitForExit());
+        EXPECT_EQ(app.exitCode(), 0u);
+        EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{downloads, "0", "Minutes"}));
+    }
 }
 
 TEST(Arming, NumberBoxesTakeDigitsOnly) {

@@ -8,14 +8,6 @@
 
 namespace {
 
-using e2e::taps;
-using e2e::operator+;
-
-std::vector<std::string> oneDownload() {
-    return taps(93) + taps(69) + taps(13) + taps(93) + taps(82) + taps(13) + taps(93) + taps(40, 5) + taps(13) +
-           taps(40);
-}
-
 TEST(ClientAutomation, CycleFindsMaximizesAndDrivesTheClient) {
     e2e::StandIn client;
     ASSERT_TRUE(client.window());
@@ -31,9 +23,7 @@ TEST(ClientAutomation, CycleFindsMaximizesAndDrivesTheClient) {
     EXPECT_EQ(trawlix::clientWindow, reinterpret_cast<trawlix::WindowHandle>(client.window()));
     EXPECT_TRUE(IsZoomed(client.window()));
     EXPECT_EQ(GetForegroundWindow(), client.window());
-    const auto expected = taps(18) + taps(39) + taps(40, 5) + taps(13) +
-                          std::vector<std::string>{"button down 119 150", "button up 119 150"} + oneDownload() +
-                          oneDownload() + taps(38, 2);
+    const auto expected = e2e::completedCycle(2);
     e2e::waitUntil([&] { return client.inputLog().size() >= expected.size(); }, 10000);
     EXPECT_EQ(client.inputLog(), expected);
     // The keys did in the client what they are for.

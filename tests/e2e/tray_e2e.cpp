@@ -26,6 +26,31 @@ TEST(TrayIcon, MinimizeHidesBehindOneIconAndDoubleClickRestores) {
     }
 }
 
+TEST(TrayIcon, TwoCopiesKeepTheirOwnIconsAndTheLastToExitIsStored) {
+    for (bool firstExitsFirst : {true, false}) {
+        e2e::App first;
+        e2e::App second(true);
+        first.setText(ids::numberdl, "5");
+        second.setText(ids::numberdl, "7");
+        minimize(first);
+        minimize(second);
+        e2e::App& early = firstExitsFirst ? first : second;
+        e2e::App& late = firstExitsFirst ? second : first;
+        const std::string lateDownloads = late.text(ids::numberdl);
+
+        early.command(ids::mnuExit);
+        ASSERT_TRUE(early.waitForExit());
+        EXPECT_EQ(early.exitCode(), 0u);
+        EXPECT_FALSE(early.iconPresent());
+        EXPECT_TRUE(late.iconPresent());
+        late.command(ids::mnuExit);
+        ASSERT_TRUE(late.waitForExit());
+        EXPECT_EQ(late.exitCode(), 0u);
+        EXPECT_FALSE(late.iconPresent());
+        EXPECT_EQ(e2e::storedSetting("ndownloads"), lateDownloads);
+    }
+}
+
 TEST(TrayIcon, OtherMouseCodesDoNothing) {
     e2e::App app;
     minimize(app);

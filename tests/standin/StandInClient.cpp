@@ -9,8 +9,14 @@
 //   command <text>                                a menu or context-menu command ran
 //   hang <ms>                                     the window stops handling messages for that long
 //
-// With --details-once after the log path, the first "Transfers" command also opens a window of its
-// own title in front of the main window, as a client's dialog would; Esc closes it.
+// Options after the log path:
+//   --details-once    the first "Transfers" command also opens a window of its own title in front of
+//                     the main window, as a client's dialog would; Esc closes it.
+//   --close-after N   the window closes, and the program ends, once N input lines are logged, as
+//                     when the user closes the client or it crashes in the middle of a cycle.
+//   --title TEXT      another title, for a window that only watches which keys reach it.
+//   --log-only        keys are logged and then dropped: no menu opens, nothing changes, so that the
+//                     bench's soak runs thousands of cycles in minutes.
 // The message WM_APP posted to the main window, with a time in milliseconds as wParam, makes the
 // window's thread stop handling messages for that long, as a client that has hung.
 #include <windows.h>
@@ -63,9 +69,20 @@ constexpr int kInfoHeight = 98;
 constexpr int kRowHeight = 24;
 constexpr int kEventsHeight = 150;
 
+constexpr const char* kClientTitle = "KaZaA - Trawlix stand-in client";
+
+// The command line: the log path, then the options above.
+struct Options {
+    const char* logPath = nullptr;
+    bool detailsOnce = false;
+    int closeAfter = 0;  // 0: never
+    const char* title = kClientTitle;
+    bool logOnly = false;
+};
+
 class StandInClient {
 public:
-    StandInClient(const char* logPath, bool detailsOnce);
+    explicit StandInClient(const Options& options);
     ~StandInClient();
     bool Create(HINSTANCE instance, int show);
     // Catches the Applications key before the focused list gets it; true when the message is used up.
@@ -88,6 +105,7 @@ private:
     void ClearFinished();
 
     void Record(const std::string& line);
+    void RecordInput(const std::string& line);
     int SelectedRow() const;
     std::string RowText(int row) const;
 
@@ -100,14 +118,20 @@ private:
     HHOOK keyboardHook_ = nullptr;
     HHOOK mouseHook_ = nullptr;
     bool detailsOnce_ = false;
+    int closeAfter_ = 0;
+    int inputLines_ = 0;
+    const char* title_;
+    bool logOnly_ = false;
 };
 
 StandInClient* StandInClient::instance_ = nullptr;
 
-StandInClient::StandInClient(const char* logPath, bool detailsOnce) : detailsOnce_(detailsOnce) {
+StandInClient::StandInClient(const Options& options)
+    : detailsOnce_(options.detailsOnce), closeAfter_(options.closeAfter), title_(options.title),
+      logOnly_(options.logOnly) {
     // Shared, so the test reads the log while this program is still writing it.
-    if (logPath && *logPath)
-        log_ = CreateFileA(logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+    if (options.logPath && *options.logPath)
+        log_ = CreateFileA(options.logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     instance_ = this;
 }
@@ -148,7 +172,7 @@ bool StandInClient::Create(HINSTANCE instance, int show) {
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(transfers), "&Transfers");
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
 
-    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "KaZaA - Trawlix stand-in client", WS_OVERLAPPEDWINDOW,
+    hwnd_ = CreateWindowExA(0, wc.lpszClassName, title_, WS_OVERLAPPEDWINDOW,
                             CW_USEDEFAULT, CW_USEDEFAULT, 640, 420, nullptr, bar, instance, this);
     if (!hwnd_) return false;
     ShowWindow(hwnd_, show);
@@ -157,6 +181,8 @@ bool StandInClient::Create(HINSTANCE instance, int show) {
 }
 
 bool StandInClient::PreTranslate(const MSG& msg) {
+    // The hook has logged the key when it was taken from the queue.
+    if (logOnly_ && msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) return true;
     // The key reaches the focused list first. Opening the menu here, on the release as Windows does,
     // and swallowing both messages gives exactly one menu whatever DefWindowProc does with the key.
     if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && msg.wParam == VK_APPS &&
@@ -240,6 +266,8 @@ void StandInClient::Form_Unload() {
 }
 
 void StandInClient::Form_ContextMenu(int x, int y) {
+    // Wine also sends WM_CONTEXTMENU for the Applications key by itself.
+    if (logOnly_) return;
     if (x == -1 && y == -1) {
         // From the keyboard: below the selected row, or at the list's corner.
         RECT item{};
@@ -332,8 +360,8 @@ void StandInClient::ClearFinished() {
 LRESULT CALLBACK StandInClient::KeyboardHook(int code, WPARAM wParam, LPARAM lParam) {
     // HC_NOREMOVE is a peek that leaves the key queued: it comes again as HC_ACTION.
     if (code == HC_ACTION && instance_)
-        instance_->Record(std::string(lParam & 0x80000000 ? "key up " : "key down ") +
-                          std::to_string(static_cast<unsigned>(wParam)));
+        instance_->RecordInput(std::string(lParam & 0x80000000 ? "key up " : "key down ") +
+                               std::to_string(static_cast<unsigned>(wParam)));
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -351,7 +379,7 @@ LRESULT CALLBACK StandInClient::MouseHook(int code, WPARAM wParam, LPARAM lParam
         }
         if (what) {
             const POINT& pt = reinterpret_cast<MOUSEHOOKSTRUCT*>(lParam)->pt;
-            instance_->Record(what + std::to_string(pt.x) + " " + std::to_string(pt.y));
+            instance_->RecordInput(what + std::to_string(pt.x) + " " + std::to_string(pt.y));
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -370,6 +398,12 @@ void StandInClient::Record(const std::string& line) {
     SendMessageA(events_, LB_SETTOPINDEX, SendMessageA(events_, LB_GETCOUNT, 0, 0) - 1, 0);
 }
 
+void StandInClient::RecordInput(const std::string& line) {
+    Record(line);
+    // Posted: the hook runs inside whatever the window is doing with the input.
+    if (++inputLines_ == closeAfter_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
 int StandInClient::SelectedRow() const { return static_cast<int>(SendMessageA(list_, LB_GETCURSEL, 0, 0)); }
 
 std::string StandInClient::RowText(int row) const {
@@ -384,7 +418,16 @@ std::string StandInClient::RowText(int row) const {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    StandInClient client(__argc > 1 ? __argv[1] : nullptr, __argc > 2 && std::string(__argv[2]) == "--details-once");
+    Options options;
+    if (__argc > 1) options.logPath = __argv[1];
+    for (int i = 2; i < __argc; ++i) {
+        const std::string option = __argv[i];
+        if (option == "--details-once") options.detailsOnce = true;
+        else if (option == "--close-after" && i + 1 < __argc) options.closeAfter = std::atoi(__argv[++i]);
+        else if (option == "--title" && i + 1 < __argc) options.title = __argv[++i];
+        else if (option == "--log-only") options.logOnly = true;
+    }
+    StandInClient client(options);
     if (!client.Create(instance, show)) return 1;
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
