@@ -123,9 +123,13 @@ soak_wrong=$(calc "%.0f" "$(median soak_wrong_cycles)")
 idle_noise=$(values rss_idle.trawlix | awk 'NR == 1 { lo = $1 } { hi = $1 } END { print hi - lo }')
 cycles_growth=$(soak_deltas cycles | cut -d' ' -f1)
 soak_steady=met
+grew=""
 for part in cycles about restore; do
   read -r rss_delta handles_delta windows_delta <<<"$(soak_deltas "$part")"
-  if [ "$rss_delta" -gt "$idle_noise" ] || [ "$handles_delta" != 0 ] || [ "$windows_delta" != 0 ]; then soak_steady=missed; fi
+  if [ "$rss_delta" -gt "$idle_noise" ] || [ "$handles_delta" != 0 ] || [ "$windows_delta" != 0 ]; then
+    soak_steady=missed
+    grew+=" $part"
+  fi
 done
 
 machine=$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)
@@ -143,7 +147,7 @@ mkdir -p "$(dirname "$doc")"
 cat <<EOF
 # Trawlix's figures
 
-Written by \`make bench\` (\`scripts/bench.sh\` and \`bench/\`) on $(date -u '+%Y-%m-%d %H:%M UTC'), in $minutes minutes.
+Written by \`make bench\` (\`scripts/bench.sh\` and \`bench/\`) on $(date -u '+%Y-%m-%d %H:%M UTC'), taking $minutes min.
 Figures, not tests: nothing here passes or fails a build. The raw lines stay in
 \`$build/win64/bench-results.txt\`.
 
@@ -334,6 +338,22 @@ if [ "$(verdict "$cycle3_wall" 5)" = missed ]; then
   own CPU time is the row above it. Sending the taps between two checks in one SendInput call would
   make one round trip of each stretch, at the price of the one event per call the cycle keeps now.
 EOF
+fi
+if [[ $grew == *about* ]]; then
+  missed=1
+  cat <<'EOF'
+- **Soak, the About box**: under Wine 8.0 resident memory grows by about 270 bytes for each About box
+  opened and closed. A plain program shows the same, found by hand: creating and destroying 1,000
+  windows with six STATIC controls of the common controls 6 (as Trawlix's manifest selects) whose
+  font is set grows by 224 KB; without setting the font, or with the system's own STATIC class (no
+  manifest), it does not grow. So the growth is in Wine's static control, not in Trawlix; on Windows
+  it could not be tried here. Keeping the box hidden instead of destroying it would hide the growth
+  but change the box, which is loaded afresh each time it opens.
+EOF
+fi
+if [[ $grew == *cycles* || $grew == *restore* ]]; then
+  missed=1
+  echo "- **Soak**: a part other than the About box grew (see its checkpoints above); not explained yet."
 fi
 [ "$missed" = 1 ] || echo "Every target was met."
 } >"$doc"
