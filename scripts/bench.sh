@@ -5,7 +5,8 @@
 # For shorter trial runs (the document names the values used): BENCH_RUNS (3) copies of each
 # program side by side, BENCH_STARTS (9) starts of each, BENCH_IDLE_SECONDS (300) armed and hidden,
 # BENCH_CYCLE_RUNS (5) cycles of each size, BENCH_SOAK_CYCLES (10000), BENCH_SOAK_ABOUTS (1000),
-# BENCH_SOAK_RESTORES (1000).
+# BENCH_SOAK_RESTORES (1000). BENCH_REPORT_ONLY=1 writes the document again from the last run's
+# results without measuring.
 set -euo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,19 +21,24 @@ state=$build/win64/bench-env
 results=$build/win64/bench-results.txt
 doc=$here/docs/PERFORMANCE.md
 env_script=$here/scripts/wine-env.sh
-started=$(date +%s)
 
-"$env_script" --state "$state" start
-trap '"$env_script" --state "$state" stop' EXIT
-driver() { "$env_script" --state "$state" run "$build/win64/bin/BenchDriver.exe" "$@"; }
-{
-  echo "load start $(cut -d' ' -f1-3 /proc/loadavg)"
-  driver figures "$runs" "$starts" "$idle_seconds"
-  driver cycle "$cycle_runs"
-  driver soak "$soak_cycles" "$soak_abouts" "$soak_restores"
-  echo "load end $(cut -d' ' -f1-3 /proc/loadavg)"
-} | tee "$results"
-minutes=$(( ($(date +%s) - started + 59) / 60 ))
+if [ -z "${BENCH_REPORT_ONLY:-}" ]; then
+  started=$(date +%s)
+  "$env_script" --state "$state" start
+  trap '"$env_script" --state "$state" stop' EXIT
+  driver() { "$env_script" --state "$state" run "$build/win64/bin/BenchDriver.exe" "$@"; }
+  {
+    echo "settings $runs $starts $idle_seconds $cycle_runs $soak_cycles $soak_abouts $soak_restores"
+    echo "load start $(cut -d' ' -f1-3 /proc/loadavg)"
+    driver figures "$runs" "$starts" "$idle_seconds"
+    driver cycle "$cycle_runs"
+    driver soak "$soak_cycles" "$soak_abouts" "$soak_restores"
+    echo "load end $(cut -d' ' -f1-3 /proc/loadavg)"
+  } | tee "$results"
+  echo "minutes $(( ($(date +%s) - started + 59) / 60 ))" >>"$results"
+fi
+read -r _ runs starts idle_seconds cycle_runs soak_cycles soak_abouts soak_restores < <(grep '^settings ' "$results")
+minutes=$(awk '$1 == "minutes" { print $2 }' "$results")
 
 # --- Reading the results: lines "name value" ------------------------------------------------------
 values() { awk -v n="$1" '$1 == n { print $2 }' "$results" | sort -g; }
@@ -135,11 +141,12 @@ done
 machine=$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)
 memory_total=$(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo)
 wine_version=$(/usr/lib/wine/wine64 --version 2>/dev/null || echo unknown)
-compiler=$(x86_64-w64-mingw32-g++-posix --version | head -n1)
+# Readers that stop early would end their writers with SIGPIPE, which pipefail reports: awk reads on.
+compiler=$(x86_64-w64-mingw32-g++-posix --version | awk 'NR == 1')
 # The options on Trawlix.exe's own compile and link lines, without files, folders and libraries.
 options_of() { tr ' ' '\n' | grep -E '^-' | grep -vE '^-(o|c|MD|MT|MF)$|^-(I|L|l|Wl,--out-implib|Wl,--major-image)' | tr '\n' ' '; }
-compile_flags=$(ninja -C "$build/win64" -t commands bin/Trawlix.exe | grep -m1 'WinMain.cpp' | options_of)
-link_flags=$(ninja -C "$build/win64" -t commands bin/Trawlix.exe | tail -n1 | sed 's/ && /\n/g' | grep -m1 'g++' | options_of)
+compile_flags=$(ninja -C "$build/win64" -t commands bin/Trawlix.exe | awk '/WinMain.cpp/ && !n++' | options_of)
+link_flags=$(ninja -C "$build/win64" -t commands bin/Trawlix.exe | awk 'END { print }' | sed 's/ && /\n/g' | awk '/g\+\+/ && !n++' | options_of)
 
 # --- The document ----------------------------------------------------------------------------------
 mkdir -p "$(dirname "$doc")"
