@@ -30,7 +30,7 @@ add_library(trawlix_shell STATIC
   shell/ArmingHandlers.cpp
   shell/AboutWindow.cpp
 )
-target_link_libraries(trawlix_shell PUBLIC trawlix_logic user32 gdi32 shell32 advapi32 comctl32)
+target_link_libraries(trawlix_shell PUBLIC trawlix_logic user32 gdi32 advapi32 comctl32)
 
 add_executable(Trawlix WIN32 shell/WinMain.cpp resources/trawlix.rc)
 target_link_libraries(Trawlix PRIVATE trawlix_shell)

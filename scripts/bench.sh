@@ -5,7 +5,8 @@
 # For shorter trial runs (the document names the values used): BENCH_RUNS (3) copies of each
 # program side by side, BENCH_STARTS (9) starts of each, BENCH_IDLE_SECONDS (300) armed and hidden,
 # BENCH_CYCLE_RUNS (5) cycles of each size, BENCH_SOAK_CYCLES (10000), BENCH_SOAK_ABOUTS (1000),
-# BENCH_SOAK_RESTORES (1000).
+# BENCH_SOAK_RESTORES (1000). BENCH_REPORT_ONLY=1 writes the document again from the last run's
+# results without measuring.
 set -euo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,19 +21,24 @@ state=$build/win64/bench-env
 results=$build/win64/bench-results.txt
 doc=$here/docs/PERFORMANCE.md
 env_script=$here/scripts/wine-env.sh
-started=$(date +%s)
 
-"$env_script" --state "$state" start
-trap '"$env_script" --state "$state" stop' EXIT
-driver() { "$env_script" --state "$state" run "$build/win64/bin/BenchDriver.exe" "$@"; }
-{
-  echo "load start $(cut -d' ' -f1-3 /proc/loadavg)"
-  driver figures "$runs" "$starts" "$idle_seconds"
-  driver cycle "$cycle_runs"
-  driver soak "$soak_cycles" "$soak_abouts" "$soak_restores"
-  echo "load end $(cut -d' ' -f1-3 /proc/loadavg)"
-} | tee "$results"
-minutes=$(( ($(date +%s) - started + 59) / 60 ))
+if [ -z "${BENCH_REPORT_ONLY:-}" ]; then
+  started=$(date +%s)
+  "$env_script" --state "$state" start
+  trap '"$env_script" --state "$state" stop' EXIT
+  driver() { "$env_script" --state "$state" run "$build/win64/bin/BenchDriver.exe" "$@"; }
+  {
+    echo "settings $runs $starts $idle_seconds $cycle_runs $soak_cycles $soak_abouts $soak_restores"
+    echo "load start $(cut -d' ' -f1-3 /proc/loadavg)"
+    driver figures "$runs" "$starts" "$idle_seconds"
+    driver cycle "$cycle_runs"
+    driver soak "$soak_cycles" "$soak_abouts" "$soak_restores"
+    echo "load end $(cut -d' ' -f1-3 /proc/loadavg)"
+  } | tee "$results"
+  echo "minutes $(( ($(date +%s) - started + 59) / 60 ))" >>"$results"
+fi
+read -r _ runs starts idle_seconds cycle_runs soak_cycles soak_abouts soak_restores < <(grep '^settings ' "$results")
+minutes=$(awk '$1 == "minutes" { print $2 }' "$results")
 
 # --- Reading the results: lines "name value" ------------------------------------------------------
 values() { awk -v n="$1" '$1 == n { print $2 }' "$results" | sort -g; }
@@ -123,19 +129,24 @@ soak_wrong=$(calc "%.0f" "$(median soak_wrong_cycles)")
 idle_noise=$(values rss_idle.trawlix | awk 'NR == 1 { lo = $1 } { hi = $1 } END { print hi - lo }')
 cycles_growth=$(soak_deltas cycles | cut -d' ' -f1)
 soak_steady=met
+grew=""
 for part in cycles about restore; do
   read -r rss_delta handles_delta windows_delta <<<"$(soak_deltas "$part")"
-  if [ "$rss_delta" -gt "$idle_noise" ] || [ "$handles_delta" != 0 ] || [ "$windows_delta" != 0 ]; then soak_steady=missed; fi
+  if [ "$rss_delta" -gt "$idle_noise" ] || [ "$handles_delta" != 0 ] || [ "$windows_delta" != 0 ]; then
+    soak_steady=missed
+    grew+=" $part"
+  fi
 done
 
 machine=$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)
 memory_total=$(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo)
 wine_version=$(/usr/lib/wine/wine64 --version 2>/dev/null || echo unknown)
-compiler=$(x86_64-w64-mingw32-g++-posix --version | head -n1)
+# Readers that stop early would end their writers with SIGPIPE, which pipefail reports: awk reads on.
+compiler=$(x86_64-w64-mingw32-g++-posix --version | awk 'NR == 1')
 # The options on Trawlix.exe's own compile and link lines, without files, folders and libraries.
 options_of() { tr ' ' '\n' | grep -E '^-' | grep -vE '^-(o|c|MD|MT|MF)$|^-(I|L|l|Wl,--out-implib|Wl,--major-image)' | tr '\n' ' '; }
-compile_flags=$(ninja -C "$build/win64" -t commands bin/Trawlix.exe | grep -m1 'WinMain.cpp' | options_of)
-link_flags=$(ninja -C "$build/win64" -t commands bin/Trawlix.exe | tail -n1 | sed 's/ && /\n/g' | grep -m1 'g++' | options_of)
+compile_flags=$(ninja -C "$build/win64" -t commands bin/Trawlix.exe | awk '/WinMain.cpp/ && !n++' | options_of)
+link_flags=$(ninja -C "$build/win64" -t commands bin/Trawlix.exe | awk 'END { print }' | sed 's/ && /\n/g' | awk '/g\+\+/ && !n++' | options_of)
 
 # --- The document ----------------------------------------------------------------------------------
 mkdir -p "$(dirname "$doc")"
@@ -143,7 +154,7 @@ mkdir -p "$(dirname "$doc")"
 cat <<EOF
 # Trawlix's figures
 
-Written by \`make bench\` (\`scripts/bench.sh\` and \`bench/\`) on $(date -u '+%Y-%m-%d %H:%M UTC'), in $minutes minutes.
+Written by \`make bench\` (\`scripts/bench.sh\` and \`bench/\`) on $(date -u '+%Y-%m-%d %H:%M UTC'), taking $minutes min.
 Figures, not tests: nothing here passes or fails a build. The raw lines stay in
 \`$build/win64/bench-results.txt\`.
 
@@ -334,6 +345,22 @@ if [ "$(verdict "$cycle3_wall" 5)" = missed ]; then
   own CPU time is the row above it. Sending the taps between two checks in one SendInput call would
   make one round trip of each stretch, at the price of the one event per call the cycle keeps now.
 EOF
+fi
+if [[ $grew == *about* ]]; then
+  missed=1
+  cat <<'EOF'
+- **Soak, the About box**: under Wine 8.0 resident memory grows by about 270 bytes for each About box
+  opened and closed. A plain program shows the same, found by hand: creating and destroying 1,000
+  windows with six STATIC controls of the common controls 6 (as Trawlix's manifest selects) whose
+  font is set grows by 224 KB; without setting the font, or with the system's own STATIC class (no
+  manifest), it does not grow. So the growth is in Wine's static control, not in Trawlix; on Windows
+  it could not be tried here. Keeping the box hidden instead of destroying it would hide the growth
+  but change the box, which is loaded afresh each time it opens.
+EOF
+fi
+if [[ $grew == *cycles* || $grew == *restore* ]]; then
+  missed=1
+  echo "- **Soak**: a part other than the About box grew (see its checkpoints above); not explained yet."
 fi
 [ "$missed" = 1 ] || echo "Every target was met."
 } >"$doc"
