@@ -113,7 +113,7 @@ TEST(Arming, ClientClosingMidCycleIsGivenUpAndTheNextTickSaysItIsGone) {
             const auto seen = behind.inputLog();
             return seen.size() >= 2 && std::vector<std::string>(seen.end() - 2, seen.end()) == taps(27);
         };
-        EXPECT_TRUE(e2e::waitUntil(escaped, duringPause ? 20000 : 1000) || (!duringPause && behind.inputLog().empty()));
+        EXPECT_TRUE(e2e::waitUntil(escaped, duringPause ? 20000 : 5000) || (!duringPause && behind.inputLog().empty()));
         EXPECT_LE(behind.inputLog().size(), duringPause ? 2u : 16u) << downloads;
         EXPECT_FALSE(app.waitForExit(300));
 
