@@ -57,6 +57,14 @@ if(MINGW)
     target_link_options(Trawlix PRIVATE -Wl,--high-entropy-va)
   endif()
 endif()
+if(MINGW)
+  # Reproducible: no link time in the PE header (nor so in its checksum), no build folder in the code.
+  target_link_options(Trawlix PRIVATE -Wl,--no-insert-timestamp)
+  foreach(target trawlix_logic trawlix_shell Trawlix)
+    target_compile_options(${target} PRIVATE
+      $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=;-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>)
+  endforeach()
+endif()
 
 # The shortcut files the About box opens live beside the executable.
 set(TRAWLIX_LINK_FILES Donate.url EmailMe.url HomePage.url)
