@@ -12,7 +12,8 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 cd "$scratch"
 
-export password=$(openssl rand -hex 16)
+password=$(openssl rand -hex 16)
+export password
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Trawlix test signer" -keyout key.pem -out cert.pem \
   -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature 2>/dev/null
 openssl pkcs12 -export -inkey key.pem -in cert.pem -passout env:password -out signer.pfx
@@ -36,7 +37,7 @@ passfile=$(grep -o -- '-readpass [^ ]*' commands | head -1 | cut -d' ' -f2)
 for arch in win32 win64; do unzip -q -d "$arch" "package/Trawlix-$version-$arch.zip"; done
 for exe in "package/Trawlix-$version-setup.exe" setup/Trawlix.exe setup/uninstall.exe \
            "win32/Trawlix-$version/Trawlix.exe" "win64/Trawlix-$version/Trawlix.exe"; do
-  osslsigncode verify -CAfile cert.pem -in "$exe" >verify 2>&1 && grep -q 'digest algorithm *: SHA256' verify ||
-    { cat verify; fail "$exe: no valid SHA-256 signature by the test certificate"; }
+  osslsigncode verify -CAfile cert.pem -in "$exe" >verify.log 2>&1 && grep -q 'digest algorithm *: SHA256' verify.log ||
+    { cat verify.log; fail "$exe: no valid SHA-256 signature by the test certificate"; }
   echo "$exe: signed"
 done

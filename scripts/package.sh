@@ -42,7 +42,8 @@ sign=
 if [ -n "${SIGN_PFX:-}" ]; then
   [ -r "$SIGN_PFX" ] || { echo "package.sh: cannot read SIGN_PFX $SIGN_PFX" >&2; exit 1; }
   command -v osslsigncode >/dev/null || { echo "package.sh: signing needs osslsigncode (make deps)" >&2; exit 1; }
-  export SIGN_PFX=$(realpath "$SIGN_PFX")
+  SIGN_PFX=$(realpath "$SIGN_PFX")
+  export SIGN_PFX
   if [ -n "${SIGN_PASSWORD:-}" ]; then
     export TRAWLIX_SIGN_PASSFILE=$stage/password
     (umask 077 && printf '%s' "$SIGN_PASSWORD" >"$TRAWLIX_SIGN_PASSFILE")
