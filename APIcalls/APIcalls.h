@@ -73,6 +73,9 @@ public:
     // Copies at most size - 1 characters and a terminating NUL into buffer.
     virtual int GetWindowTextA(WindowHandle window, char* buffer, int size) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
+    // True while the window's thread has taken no message for a while (5 s on Windows): it would
+    // take keys only when it answers again, all at once.
+    virtual bool IsHungAppWindow(WindowHandle window) = 0;
     // Posts the show request to the window's thread and returns at once, hung or not.
     virtual bool ShowWindowAsync(WindowHandle window, int command) = 0;
     virtual MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) = 0;

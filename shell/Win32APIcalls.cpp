@@ -50,6 +50,8 @@ int Win32APIcalls::GetWindowTextA(WindowHandle window, char* buffer, int size) {
 
 bool Win32APIcalls::SetForegroundWindow(WindowHandle window) { return ::SetForegroundWindow(toHwnd(window)) != FALSE; }
 
+bool Win32APIcalls::IsHungAppWindow(WindowHandle window) { return ::IsHungAppWindow(toHwnd(window)) != FALSE; }
+
 bool Win32APIcalls::ShowWindowAsync(WindowHandle window, int command) {
     return ::ShowWindowAsync(toHwnd(window), command) != FALSE;
 }
