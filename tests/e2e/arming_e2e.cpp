@@ -61,16 +61,29 @@ TEST(Arming, ClientLosingTheFrontGivesTheCycleUpUntilTheNextTick) {
     EXPECT_EQ(client.inputLog(), retried);
 }
 
-TEST(Arming, HungClientLeavesTheProgramAnsweringAndItEndsWithItsSettingsSaved) {
+TEST(Arming, HungClientGetsNothingTheProgramKeepsAnsweringAndTheNextTickWorksIt) {
+    // The client, in front and maximized, stops answering for longer than the 5 s after which
+    // Windows counts it as hung, and a tick comes meanwhile. Its title still reads.
     e2e::StandIn client;
     e2e::App app;
     app.setText(ids::timeunits, "Hours");
     enable(app, "2", "0");
-    ASSERT_TRUE(client.hang(120000));  // until the test ends it
+    SetForegroundWindow(client.window());
+    ShowWindow(client.window(), SW_MAXIMIZE);
+    ASSERT_TRUE(client.hang(9000));
+    ASSERT_TRUE(e2e::waitUntil([&] { return IsHungAppWindow(client.window()) != FALSE; }, 8000));
     app.tick();
     // Posted only: a thread blocked in a call to the client would still answer a sent message.
     app.trayCallback(515);
-    EXPECT_TRUE(e2e::waitUntil([&] { return app.visible(); }));
+    EXPECT_TRUE(e2e::waitUntil([&] { return app.visible(); }, 2000));
+    ASSERT_TRUE(client.waitForLogLine("hang over"));
+    // Keys sent to it meanwhile would have waited in its queue and come now, back to back.
+    EXPECT_FALSE(e2e::waitUntil([&] { return !client.inputLog().empty(); }, 1500));
+
+    app.tick();
+    const auto expected = e2e::completedCycle(2);
+    e2e::waitUntil([&] { return client.inputLog().size() >= expected.size(); });
+    EXPECT_EQ(client.inputLog(), expected);
     PostMessageA(app.window(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(app.waitForExit());
     EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{"2", "0", "Hours"}));
