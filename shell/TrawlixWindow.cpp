@@ -73,10 +73,12 @@ bool Trawlix::Create() {
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     window_ = CreateWindowExA(0, kClassName, kWindowTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, instance_, this);
-    if (!window_) return false;
+    return window_ != nullptr;
+}
+
+void Trawlix::Show() {
     ShowWindow(window_, SW_SHOWNORMAL);
     UpdateWindow(window_);
-    return true;
 }
 
 bool Trawlix::TranslateDialogMessage(MSG* message) {
