@@ -30,6 +30,9 @@ function(trawlix_e2e_test name)
 endfunction()
 
 trawlix_e2e_test(panel_e2e tests/e2e/panel_e2e.cpp)
+# The main window is also opened inside the test program, where its controls' accessible names
+# can be read.
+target_link_libraries(panel_e2e PRIVATE trawlix_shell oleacc ole32 oleaut32)
 trawlix_e2e_test(automation_e2e tests/e2e/automation_e2e.cpp)
 target_link_libraries(automation_e2e PRIVATE trawlix_shell)
 trawlix_e2e_test(arming_e2e tests/e2e/arming_e2e.cpp)
