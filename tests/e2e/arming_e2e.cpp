@@ -178,12 +178,37 @@ TEST(Arming, EnableSwitchArmsWithTheStoredSettingsOrSaysWhyNot) {
     e2e::storeSetting("interval", "2");
     e2e::storeSetting("timeunit", "hours");
     {
+        // Set on every program of the desktop, the hook signals each show of Trawlix's main window.
+        HANDLE shown = CreateEventA(nullptr, TRUE, FALSE, "TrawlixMainWindowShown");
+        HMODULE hookLibrary = LoadLibraryA((e2e::binDir() + "\\MainWindowShowHook.dll").c_str());
+        auto watch = reinterpret_cast<HOOKPROC>(
+            reinterpret_cast<void (*)()>(GetProcAddress(hookLibrary, "watchMainWindowShows")));
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, watch, hookLibrary, 0);
+        ASSERT_TRUE(hook);
+        auto everShown = [&] { return WaitForSingleObject(shown, 0) == WAIT_OBJECT_0; };
+
         e2e::App app(true, e2e::binDir(), "/enable");
-        ASSERT_TRUE(e2e::waitUntil([&] { return !app.visible() && app.iconPresent(); }));
-        EXPECT_TRUE(IsIconic(app.window()));
+        ASSERT_TRUE(e2e::waitUntil([&] { return app.iconPresent(); }));
         EXPECT_FALSE(e2e::trayIconCall(NIM_ADD, app.window()));  // one icon, not two
         EXPECT_EQ(app.text(ids::Label4), "Status: Enabled");
         EXPECT_EQ(app.text(ids::interval), "2");
+        EXPECT_FALSE(everShown()) << "the window was shown at the start";
+        EXPECT_FALSE(app.visible());
+
+        // Shown at last by the icon's double-click, as after a start without /enable and arming.
+        app.trayCallback(515);
+        EXPECT_TRUE(e2e::waitUntil([&] { return everShown() && app.visible(); }));
+        EXPECT_FALSE(IsIconic(app.window()));
+        EXPECT_FALSE(app.iconPresent());
+        EXPECT_FALSE(IsWindowEnabled(app.control(ids::go)));
+        EXPECT_TRUE(IsWindowEnabled(app.control(ids::stops)));
+        EXPECT_TRUE(e2e::waitUntil([&] { return app.focus() == app.control(ids::stops); }, 5000));
+        RECT outer;
+        GetWindowRect(app.window(), &outer);
+        EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2, 1);
+        EXPECT_NEAR(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2, 1);
+        UnhookWindowsHookEx(hook);
+        CloseHandle(shown);
     }
     e2e::storeSetting("timeunit", "Seconds");
     e2e::App app(true, e2e::binDir(), "/enable");
