@@ -10,7 +10,8 @@
 
 namespace trawlix {
 
-// A window handle as the system passes it (32 bits on the Windows target).
+// A window handle as the system passes it: pointer-sized, so 64 bits in the x86_64 build. Its value
+// always fits in 32 bits, and a 32-bit copy widens back by sign extension (see handleFrom32Bits).
 using WindowHandle = std::uintptr_t;
 // A display monitor's handle.
 using MonitorHandle = std::uintptr_t;
@@ -22,6 +23,12 @@ struct ScreenRect {
     int right = 0;
     int bottom = 0;
 };
+
+// A handle kept in a 32-bit field (the tray icon record), widened as Windows does (LongToHandle):
+// by sign extension, not with zeros.
+constexpr std::uintptr_t handleFrom32Bits(std::uint32_t value) {
+    return static_cast<std::uintptr_t>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
+}
 
 // EnumWindows callback: return 1 to go on with the next window, 0 to stop.
 using EnumWindowsProc = std::int32_t (*)(WindowHandle window, std::intptr_t appValue);
@@ -73,6 +80,9 @@ public:
     // Copies at most size - 1 characters and a terminating NUL into buffer.
     virtual int GetWindowTextA(WindowHandle window, char* buffer, int size) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
+    // True while the window's thread has taken no message for a while (5 s on Windows): it would
+    // take keys only when it answers again, all at once.
+    virtual bool IsHungAppWindow(WindowHandle window) = 0;
     // Posts the show request to the window's thread and returns at once, hung or not.
     virtual bool ShowWindowAsync(WindowHandle window, int command) = 0;
     virtual MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) = 0;

@@ -27,8 +27,8 @@ TickResult AutomationCycle::runCycle() {
         return TickResult::ClientNotRunning;
     }
     // The system keeps the front for the program the user is working in, and a client that has stopped
-    // responding may never take it: then not a key is sent, the period and the count stay, and the
-    // next tick tries again.
+    // responding would take the keys only when it answers again, back to back, without the pause:
+    // then not a key is sent, the period and the count stay, and the next tick tries again.
     if (!clientComesToFront()) return TickResult::PutOff;
 
     // Alt hands the keyboard to the client's menu bar; Right, the Downs and Enter pick the view.
@@ -66,15 +66,18 @@ TickResult AutomationCycle::runCycle() {
 
 bool AutomationCycle::clientInFront() {
     state_.titleText = readWindowTitle(api_, api_.GetForegroundWindow());
-    return titleMarksClient(state_.titleText);
+    // A title still reads from a frozen window, and Windows puts a "(Not Responding)" ghost in front
+    // of it whose title begins the same: so the client's own window is asked whether it answers.
+    return titleMarksClient(state_.titleText) && !api_.IsHungAppWindow(clientWindow);
 }
 
 bool AutomationCycle::clientComesToFront() {
     // The client takes the front on its own thread when it handles the finder's request, a moment
-    // after the request; this program looks again a few times rather than wait on that thread.
+    // after the request; this program looks again a few times rather than wait on that thread. A
+    // client that has stopped responding will not get there in time: no use waiting for it.
     for (unsigned waited = 0;; waited += kFrontPollMs) {
         if (clientInFront()) return true;
-        if (waited >= kFrontWaitMs) return false;
+        if (waited >= kFrontWaitMs || api_.IsHungAppWindow(clientWindow)) return false;
         api_.Sleep(kFrontPollMs);
     }
 }

@@ -12,14 +12,18 @@ inline constexpr int kClickX = 119;
 inline constexpr int kClickY = 150;
 inline constexpr unsigned kMenuPauseMs = 500;
 // How long, and in what steps, the cycle waits for the client to come to the front after the search.
-inline constexpr unsigned kFrontWaitMs = 500;
+// Long enough for a busy client to lay out a long transfer list after the maximize; short enough that
+// this wait, the menu pause and the script together stay well below the 5 s after which Windows
+// counts this program's own window as not responding.
+inline constexpr unsigned kFrontWaitMs = 2000;
 inline constexpr unsigned kFrontPollMs = 50;
 
 enum class TickResult {
     Counted,           // not due: one more minute counted
     Completed,         // the whole script ran; counting starts again
     GaveUp,            // the client lost the front; the cycle runs again next tick
-    PutOff,            // the client did not come to the front: nothing was sent; again next tick
+    PutOff,            // the client did not come to the front, or has stopped responding: nothing was
+                       // sent; again next tick
     ClientNotRunning,  // the message was shown and closed; the program ends now
     Ignored,           // a tick that came while the program is ending
 };

@@ -1,11 +1,11 @@
 # The bench (make bench; no test runs it): two floor programs built with Trawlix's compiler and
 # flags, and under Wine a soak build of Trawlix and the driver that measures them all.
 
-# The floors take the compile and link options Trawlix.exe has, whatever they are.
+# The floors take the compile options Trawlix.exe has, whatever they are, and are linked as it is.
 function(bench_program name)
   add_executable(${name} WIN32 ${ARGN})
   target_compile_options(${name} PRIVATE $<TARGET_PROPERTY:Trawlix,COMPILE_OPTIONS>)
-  target_link_options(${name} PRIVATE $<TARGET_PROPERTY:Trawlix,LINK_OPTIONS>)
+  trawlix_link_as_shipped(${name})
 endfunction()
 
 bench_program(BenchBareFloor bench/Floor.cpp)

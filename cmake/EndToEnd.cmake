@@ -30,9 +30,18 @@ function(trawlix_e2e_test name)
 endfunction()
 
 trawlix_e2e_test(panel_e2e tests/e2e/panel_e2e.cpp)
+# The main window is also opened inside the test program, where its controls' accessible names
+# can be read.
+target_link_libraries(panel_e2e PRIVATE trawlix_shell oleacc ole32 oleaut32)
 trawlix_e2e_test(automation_e2e tests/e2e/automation_e2e.cpp)
 target_link_libraries(automation_e2e PRIVATE trawlix_shell)
 trawlix_e2e_test(arming_e2e tests/e2e/arming_e2e.cpp)
+# Hooked into every program of the test desktop: tells a test when the main window is shown.
+add_library(MainWindowShowHook SHARED tests/e2e/MainWindowShowHook.cpp)
+target_link_libraries(MainWindowShowHook PRIVATE user32)
+target_link_options(MainWindowShowHook PRIVATE ${TRAWLIX_STATIC_LINK})
+set_target_properties(MainWindowShowHook PROPERTIES PREFIX "")
+add_dependencies(arming_e2e MainWindowShowHook)
 trawlix_e2e_test(tray_e2e tests/e2e/tray_e2e.cpp)
 # The About box is also opened inside the test program, which carries the program's icon for it.
 trawlix_e2e_test(about_e2e tests/e2e/about_e2e.cpp tests/e2e/icon.rc)

@@ -16,4 +16,13 @@ target_include_directories(trawlix_unit_tests PRIVATE tests/unit)
 target_compile_options(trawlix_unit_tests PRIVATE ${TRAWLIX_SANITIZE})
 target_link_options(trawlix_unit_tests PRIVATE ${TRAWLIX_SANITIZE})
 target_link_libraries(trawlix_unit_tests PRIVATE trawlix_logic GTest::gtest_main)
+
+# A locale whose decimal point is a comma, made in the build tree (glibc installs only the C ones), for
+# the test that numbers read the same whatever the C runtime's locale.
+set(TRAWLIX_TEST_LOCALES ${CMAKE_BINARY_DIR}/locales)
+add_custom_command(OUTPUT ${TRAWLIX_TEST_LOCALES}/de_DE.UTF-8/LC_NUMERIC
+  COMMAND localedef -c -i de_DE -f UTF-8 ${TRAWLIX_TEST_LOCALES}/de_DE.UTF-8
+  COMMENT "Making the de_DE.UTF-8 locale for the unit tests")
+add_custom_target(test_locales ALL DEPENDS ${TRAWLIX_TEST_LOCALES}/de_DE.UTF-8/LC_NUMERIC)
+target_compile_definitions(trawlix_unit_tests PRIVATE TRAWLIX_TEST_LOCALES="${TRAWLIX_TEST_LOCALES}")
 gtest_discover_tests(trawlix_unit_tests TEST_PREFIX "unit.")

@@ -32,9 +32,29 @@ add_library(trawlix_shell STATIC
 )
 target_link_libraries(trawlix_shell PUBLIC trawlix_logic user32 gdi32 advapi32 comctl32)
 
+# How the program that ships is linked; the bench's floor programs are linked the same way. Small:
+# unused functions dropped, no symbols. Hardened: ASLR (high-entropy on x86_64) and DEP; the i686
+# image also says that it registers no SEH handlers, so Windows never takes a handler address from
+# it. Each program writes its own linker map, which tells what each part of the library costs.
+set(TRAWLIX_SHIPPED_LINK ${TRAWLIX_STATIC_LINK})
+if(MINGW)
+  list(APPEND TRAWLIX_SHIPPED_LINK -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    list(APPEND TRAWLIX_SHIPPED_LINK -Wl,--high-entropy-va)
+  else()
+    list(APPEND TRAWLIX_SHIPPED_LINK -Wl,--no-seh)
+  endif()
+endif()
+function(trawlix_link_as_shipped target)
+  target_link_options(${target} PRIVATE ${TRAWLIX_SHIPPED_LINK})
+  if(MINGW)
+    target_link_options(${target} PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/${target}.map)
+  endif()
+endfunction()
+
 add_executable(Trawlix WIN32 shell/WinMain.cpp resources/trawlix.rc)
 target_link_libraries(Trawlix PRIVATE trawlix_shell)
-target_link_options(Trawlix PRIVATE ${TRAWLIX_STATIC_LINK})
+trawlix_link_as_shipped(Trawlix)
 if(MSVC)
   # trawlix.rc embeds the manifest; the linker's own would be a second manifest resource.
   target_link_options(Trawlix PRIVATE /MANIFEST:NO)
@@ -42,20 +62,13 @@ endif()
 
 if(MINGW)
   # What ships is small: optimized for size, without C++ exceptions or RTTI (shell/NoExceptions.cpp
-  # says why that is sound), unused functions dropped, no symbols or debug sections. Without the
-  # exception runtime, the posix thread model's winpthreads is not linked either. The linker map
-  # tells what each part of the library costs.
+  # says why that is sound), in sections the linker can drop one by one. Without the exception
+  # runtime, the posix thread model's winpthreads is not linked either.
   set(TRAWLIX_LEAN_COMPILE -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti)
   foreach(target trawlix_logic trawlix_shell Trawlix)
     target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TRAWLIX_LEAN_COMPILE}>)
   endforeach()
   target_sources(Trawlix PRIVATE shell/NoExceptions.cpp)
-  # Hardened: ASLR (high-entropy on x86_64) and DEP.
-  target_link_options(Trawlix PRIVATE -s -Wl,--gc-sections -Wl,-Map=${CMAKE_BINARY_DIR}/$<TARGET_PROPERTY:NAME>.map
-                      -Wl,--dynamicbase -Wl,--nxcompat)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    target_link_options(Trawlix PRIVATE -Wl,--high-entropy-va)
-  endif()
 endif()
 if(MINGW)
   # Reproducible: no link time in the PE header (nor so in its checksum), no build folder in the code.

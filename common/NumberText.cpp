@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <clocale>
 #include <cmath>
 #include <cstdlib>
 
@@ -15,15 +16,20 @@ std::optional<double> parseNumberText(const std::string& text) {
     if (body[i] == '+' || body[i] == '-') ++i;
     std::size_t digits = 0;
     while (i < body.size() && body[i] >= '0' && body[i] <= '9') ++i, ++digits;
+    const std::size_t point = i;
     if (i < body.size() && body[i] == '.') {
         ++i;
         while (i < body.size() && body[i] >= '0' && body[i] <= '9') ++i, ++digits;
     }
     if (digits == 0 || i != body.size()) return std::nullopt;
-    // strtod rounds correctly, and reads '.' as the decimal point: the program never leaves the
-    // C locale, whatever the user's settings. (std::from_chars would do the same at many times the
-    // size in the executable.)
-    double value = std::strtod(body.c_str(), nullptr);
+    // strtod rounds correctly (std::from_chars would too, at many times the size in the executable),
+    // but takes its decimal point from the C runtime's locale, which the whole process shares: any
+    // library loaded into it may call setlocale. So the fraction is written with that point, and the
+    // number counts only when strtod has read all of it.
+    if (point < body.size()) body.replace(point, 1, std::localeconv()->decimal_point);
+    char* read = nullptr;
+    const double value = std::strtod(body.c_str(), &read);
+    if (read != body.c_str() + body.size()) return std::nullopt;
     // Hundreds of digits: beyond a double, or below its smallest value.
     if (std::isinf(value) || (value == 0 && body.find_first_of("123456789") != std::string::npos))
         return std::nullopt;

@@ -1,4 +1,4 @@
-// Reading numbers out of control texts, independent of the user's locale.
+// Reading numbers out of control texts, independent of the user's locale and of the C runtime's.
 #pragma once
 
 #include <optional>

@@ -18,6 +18,22 @@ void Trawlix::go_Click() {
     ShowWindow(window_, SW_HIDE);
 }
 
+void Trawlix::Enable() {
+    const PanelTexts texts = Texts();
+    if (!periodMinutesFor(unitKind(texts.timeunits), texts.interval)) {
+        // Refused: the message comes over the window, as from the Enable button.
+        Show();
+        go_Click();
+        return;
+    }
+    Arm();
+    // Not minimized: minimizing a window that was never shown shows it on the taskbar. This first
+    // ShowWindow of the process also uses up the show command the start may carry (a shortcut set
+    // to start minimized), which Windows would otherwise apply to the user's first "Show".
+    ShowWindow(window_, SW_HIDE);
+    AddTrayIcon();
+}
+
 void Trawlix::mnuEnable_Click() { Arm(); }
 
 void Trawlix::stops_Click() { Disarm(); }

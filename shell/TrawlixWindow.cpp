@@ -27,12 +27,13 @@ struct ControlSpec {
     int left, top, width, height;
 };
 
-// In tab order: the creation order is the order Tab walks the focus.
+// In tab order: the creation order is the order Tab walks the focus (labels take none). Each box
+// comes right after its label, where a screen reader looks for the box's name.
 const ControlSpec kControls[] = {
     {ids::go, "BUTTON", "Enable", BS_PUSHBUTTON | WS_TABSTOP, 0, 80, 120, 81, 25},
     {ids::stops, "BUTTON", "Disable", BS_PUSHBUTTON | WS_TABSTOP, 0, 184, 120, 81, 25},
-    {ids::numberdl, "EDIT", "3", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 344, 32, 65, 19},
     {ids::Label1, "STATIC", "Number of simulatneous downloads you want in KaZaA", SS_LEFT, 0, 72, 32, 265, 17},
+    {ids::numberdl, "EDIT", "3", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 344, 32, 65, 19},
     {ids::Label2, "STATIC", "How often do you want to find more sources", SS_LEFT, 0, 72, 64, 225, 17},
     {ids::Label3, "STATIC", "Every", SS_LEFT, 0, 72, 88, 33, 17},
     {ids::interval, "EDIT", "10", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 88, 105, 21},
@@ -73,10 +74,12 @@ bool Trawlix::Create() {
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     window_ = CreateWindowExA(0, kClassName, kWindowTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, instance_, this);
-    if (!window_) return false;
+    return window_ != nullptr;
+}
+
+void Trawlix::Show() {
     ShowWindow(window_, SW_SHOWNORMAL);
     UpdateWindow(window_);
-    return true;
 }
 
 bool Trawlix::TranslateDialogMessage(MSG* message) {

@@ -15,10 +15,13 @@ namespace trawlix {
 class Trawlix {
 public:
     Trawlix(HINSTANCE instance, APIcalls& api);
-    // Creates the window (running Form_Load) and shows it in the normal state.
+    // Creates the window (running Form_Load), hidden.
     bool Create();
-    // A start with /enable: arms as the Enable button does, once the window is shown.
-    void Enable() { go_Click(); }
+    // Shows the window in the normal state.
+    void Show();
+    // A start with /enable: arms with the stored settings and goes to the notification area without
+    // ever showing the window; settings that arming refuses are shown with their message instead.
+    void Enable();
     // The message loop's keyboard handling for the window's controls (Tab moves the focus).
     bool TranslateDialogMessage(MSG* message);
 

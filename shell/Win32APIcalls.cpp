@@ -50,6 +50,8 @@ int Win32APIcalls::GetWindowTextA(WindowHandle window, char* buffer, int size) {
 
 bool Win32APIcalls::SetForegroundWindow(WindowHandle window) { return ::SetForegroundWindow(toHwnd(window)) != FALSE; }
 
+bool Win32APIcalls::IsHungAppWindow(WindowHandle window) { return ::IsHungAppWindow(toHwnd(window)) != FALSE; }
+
 bool Win32APIcalls::ShowWindowAsync(WindowHandle window, int command) {
     return ::ShowWindowAsync(toHwnd(window), command) != FALSE;
 }
@@ -106,11 +108,11 @@ bool Win32APIcalls::Shell_NotifyIconA(std::uint32_t message, const TrayIconRecor
     // has wider handles, so it names the same version by that build's size of it.
     NOTIFYICONDATAA data{};
     data.cbSize = record.cbSize == sizeof(TrayIconRecord) ? NOTIFYICONDATAA_V1_SIZE : record.cbSize;
-    data.hWnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(record.hWnd));
+    data.hWnd = reinterpret_cast<HWND>(handleFrom32Bits(record.hWnd));
     data.uID = record.uID;
     data.uFlags = record.uFlags;
     data.uCallbackMessage = record.uCallbackMessage;
-    data.hIcon = reinterpret_cast<HICON>(static_cast<std::uintptr_t>(record.hIcon));
+    data.hIcon = reinterpret_cast<HICON>(handleFrom32Bits(record.hIcon));
     std::memcpy(data.szTip, record.szTip, sizeof record.szTip);
     const auto notifyIcon = shell32Function<decltype(&::Shell_NotifyIconA)>("Shell_NotifyIconA");
     return notifyIcon && notifyIcon(message, &data) != FALSE;

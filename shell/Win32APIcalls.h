@@ -18,6 +18,7 @@ public:
     int GetWindowTextLengthA(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
+    bool IsHungAppWindow(WindowHandle window) override;
     bool ShowWindowAsync(WindowHandle window, int command) override;
     MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) override;
     bool GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) override;

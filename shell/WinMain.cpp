@@ -43,6 +43,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     trawlix::Trawlix mainWindow(instance, api);
     if (!mainWindow.Create()) return 1;
     if (enableRequested()) mainWindow.Enable();
+    else mainWindow.Show();
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

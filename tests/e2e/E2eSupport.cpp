@@ -152,10 +152,10 @@ std::string freshLog(const std::string& path) {
 
 App::App(bool keepSettings, const std::string& folder, const std::string& arguments, const std::string& exe)
     : process_(afterSettings(keepSettings, exe), arguments, folder) {
-    // Up once the window is on the desktop, or minimized behind its icon (a start with /enable).
+    // Up once the window is on the desktop, or hidden behind its icon (a start with /enable).
     waitUntil([&] {
         window_ = findTopLevelWindow(process_.id(), "Trawlix 1.10");
-        return window_ && (IsWindowVisible(window_) || IsIconic(window_));
+        return window_ && (IsWindowVisible(window_) || e2e::iconPresent(window_));
     }, 60000);
 }
 

@@ -61,16 +61,29 @@ TEST(Arming, ClientLosingTheFrontGivesTheCycleUpUntilTheNextTick) {
     EXPECT_EQ(client.inputLog(), retried);
 }
 
-TEST(Arming, HungClientLeavesTheProgramAnsweringAndItEndsWithItsSettingsSaved) {
+TEST(Arming, HungClientGetsNothingTheProgramKeepsAnsweringAndTheNextTickWorksIt) {
+    // The client, in front and maximized, stops answering for longer than the 5 s after which
+    // Windows counts it as hung, and a tick comes meanwhile. Its title still reads.
     e2e::StandIn client;
     e2e::App app;
     app.setText(ids::timeunits, "Hours");
     enable(app, "2", "0");
-    ASSERT_TRUE(client.hang(120000));  // until the test ends it
+    SetForegroundWindow(client.window());
+    ShowWindow(client.window(), SW_MAXIMIZE);
+    ASSERT_TRUE(client.hang(9000));
+    ASSERT_TRUE(e2e::waitUntil([&] { return IsHungAppWindow(client.window()) != FALSE; }, 8000));
     app.tick();
     // Posted only: a thread blocked in a call to the client would still answer a sent message.
     app.trayCallback(515);
-    EXPECT_TRUE(e2e::waitUntil([&] { return app.visible(); }));
+    EXPECT_TRUE(e2e::waitUntil([&] { return app.visible(); }, 2000));
+    ASSERT_TRUE(client.waitForLogLine("hang over"));
+    // Keys sent to it meanwhile would have waited in its queue and come now, back to back.
+    EXPECT_FALSE(e2e::waitUntil([&] { return !client.inputLog().empty(); }, 1500));
+
+    app.tick();
+    const auto expected = e2e::completedCycle(2);
+    e2e::waitUntil([&] { return client.inputLog().size() >= expected.size(); });
+    EXPECT_EQ(client.inputLog(), expected);
     PostMessageA(app.window(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(app.waitForExit());
     EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{"2", "0", "Hours"}));
@@ -165,12 +178,37 @@ TEST(Arming, EnableSwitchArmsWithTheStoredSettingsOrSaysWhyNot) {
     e2e::storeSetting("interval", "2");
     e2e::storeSetting("timeunit", "hours");
     {
+        // Set on every program of the desktop, the hook signals each show of Trawlix's main window.
+        HANDLE shown = CreateEventA(nullptr, TRUE, FALSE, "TrawlixMainWindowShown");
+        HMODULE hookLibrary = LoadLibraryA((e2e::binDir() + "\\MainWindowShowHook.dll").c_str());
+        auto watch = reinterpret_cast<HOOKPROC>(
+            reinterpret_cast<void (*)()>(GetProcAddress(hookLibrary, "watchMainWindowShows")));
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, watch, hookLibrary, 0);
+        ASSERT_TRUE(hook);
+        auto everShown = [&] { return WaitForSingleObject(shown, 0) == WAIT_OBJECT_0; };
+
         e2e::App app(true, e2e::binDir(), "/enable");
-        ASSERT_TRUE(e2e::waitUntil([&] { return !app.visible() && app.iconPresent(); }));
-        EXPECT_TRUE(IsIconic(app.window()));
+        ASSERT_TRUE(e2e::waitUntil([&] { return app.iconPresent(); }));
         EXPECT_FALSE(e2e::trayIconCall(NIM_ADD, app.window()));  // one icon, not two
         EXPECT_EQ(app.text(ids::Label4), "Status: Enabled");
         EXPECT_EQ(app.text(ids::interval), "2");
+        EXPECT_FALSE(everShown()) << "the window was shown at the start";
+        EXPECT_FALSE(app.visible());
+
+        // Shown at last by the icon's double-click, as after a start without /enable and arming.
+        app.trayCallback(515);
+        EXPECT_TRUE(e2e::waitUntil([&] { return everShown() && app.visible(); }));
+        EXPECT_FALSE(IsIconic(app.window()));
+        EXPECT_FALSE(app.iconPresent());
+        EXPECT_FALSE(IsWindowEnabled(app.control(ids::go)));
+        EXPECT_TRUE(IsWindowEnabled(app.control(ids::stops)));
+        EXPECT_TRUE(e2e::waitUntil([&] { return app.focus() == app.control(ids::stops); }, 5000));
+        RECT outer;
+        GetWindowRect(app.window(), &outer);
+        EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2, 1);
+        EXPECT_NEAR(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2, 1);
+        UnhookWindowsHookEx(hook);
+        CloseHandle(shown);
     }
     e2e::storeSetting("timeunit", "Seconds");
     e2e::App app(true, e2e::binDir(), "/enable");

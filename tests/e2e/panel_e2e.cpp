@@ -1,8 +1,13 @@
-// The main window as a user meets it: first start, settings kept across runs, defaults restored.
+// The main window as a user meets it: first start, settings kept across runs, defaults restored,
+// what a screen reader reads and where Tab goes.
 #include <gtest/gtest.h>
+
+#include <oleacc.h>
 
 #include "E2eSupport.h"
 #include "shell/ControlIds.h"
+#include "shell/TrawlixWindow.h"
+#include "shell/Win32APIcalls.h"
 
 namespace ids = trawlix::ids;
 
@@ -81,6 +86,75 @@ TEST(MainWindow, StoredTextsAreShownAsStoredAndDamagedOnesAsDefaults) {
     EXPECT_EQ(app.text(ids::numberdl), "5");
     EXPECT_EQ(app.text(ids::interval), "12a");
     EXPECT_EQ(app.text(ids::timeunits), "Minutes");
+}
+
+// The name a screen reader reads for a control, as Windows' accessibility layer gives it.
+std::string accessibleName(HWND control) {
+    IAccessible* accessible = nullptr;
+    // __uuidof: MinGW's oleacc library also exports a symbol of IID_IAccessible's name, not the GUID.
+    const HRESULT result =
+        AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&accessible));
+    if (FAILED(result)) return "(no accessible object: " + std::to_string(static_cast<unsigned long>(result)) + ")";
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::string text = "(no name)";
+    if (accessible->get_accName(self, &name) == S_OK && name) {
+        char buffer[256] = "";
+        WideCharToMultiByte(CP_ACP, 0, name, -1, buffer, sizeof buffer, nullptr, nullptr);
+        text = buffer;
+    }
+    SysFreeString(name);
+    accessible->Release();
+    return text;
+}
+
+// Windows names an edit or combo box after the first static control found walking back through
+// the child order, stopping at a control that is both a group start and a tab stop. Wine follows
+// this for edit boxes only (without the stop) and reads a combo box's own text instead.
+std::string nameByWindowsRule(HWND box) {
+    for (HWND before = GetWindow(box, GW_HWNDPREV); before; before = GetWindow(before, GW_HWNDPREV)) {
+        char className[16] = "";
+        GetClassNameA(before, className, sizeof className);
+        if (lstrcmpiA(className, "Static") == 0) return e2e::windowText(before);
+        if ((GetWindowLongA(before, GWL_STYLE) & (WS_GROUP | WS_TABSTOP)) == (WS_GROUP | WS_TABSTOP)) break;
+    }
+    return "(no name)";
+}
+
+TEST(MainWindow, ScreenReaderNamesEachFieldByItsLabelAndTabKeepsItsOrder) {
+    // Opened in this process: under Wine, accessibility objects are served in the window's own
+    // process only.
+    CoInitialize(nullptr);
+    trawlix::Win32APIcalls api;
+    trawlix::Trawlix panel(GetModuleHandleA(nullptr), api);
+    ASSERT_TRUE(panel.Create());
+    panel.Show();
+    HWND window = e2e::findTopLevelWindow(GetCurrentProcessId(), "Trawlix 1.10");
+    ASSERT_TRUE(window);
+    auto control = [&](int id) { return GetDlgItem(window, id); };
+    const std::string numberLabel = "Number of simulatneous downloads you want in KaZaA";
+    EXPECT_EQ(accessibleName(control(ids::numberdl)), numberLabel);
+    EXPECT_EQ(accessibleName(control(ids::interval)), "Every");
+    EXPECT_EQ(nameByWindowsRule(control(ids::numberdl)), numberLabel);
+    EXPECT_EQ(nameByWindowsRule(control(ids::interval)), "Every");
+    EXPECT_EQ(nameByWindowsRule(control(ids::timeunits)), "Every");
+    EXPECT_EQ(accessibleName(control(ids::go)), "Enable");
+    EXPECT_EQ(accessibleName(control(ids::stops)), "Disable");
+    EXPECT_EQ(accessibleName(control(ids::Command1)), "Exit");
+
+    // Tab through the program's own dialog-key handling, with Disable enabled as when armed.
+    EnableWindow(control(ids::stops), TRUE);
+    SetFocus(control(ids::go));
+    for (int next : {ids::stops, ids::numberdl, ids::interval, ids::timeunits, ids::Command1, ids::go}) {
+        MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+        EXPECT_TRUE(panel.TranslateDialogMessage(&tab));
+        HWND focus = GetFocus();
+        EXPECT_TRUE(focus == control(next) || IsChild(control(next), focus)) << "Tab did not reach control " << next;
+    }
+    DestroyWindow(window);
+    CoUninitialize();
 }
 
 TEST(MainWindow, LoadDefaultSettingsResetsControlsAndStore) {

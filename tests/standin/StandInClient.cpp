@@ -7,7 +7,8 @@
 //   button down <x> <y> / button up <x> <y>       left button, screen coordinates
 //   rbutton down <x> <y> / rbutton up <x> <y>     right button
 //   command <text>                                a menu or context-menu command ran
-//   hang <ms>                                     the window stops handling messages for that long
+//   hang <ms> / hang over                         the window stops handling messages for that long,
+//                                                 and takes them again
 //
 // Options after the log path:
 //   --details-once    the first "Transfers" command also opens a window of its own title in front of
@@ -301,6 +302,7 @@ void StandInClient::Form_ContextMenu(int x, int y) {
 void StandInClient::Form_Hang(DWORD milliseconds) {
     Record("hang " + std::to_string(milliseconds));
     Sleep(milliseconds);
+    Record("hang over");
 }
 
 void StandInClient::Menu_Click(int id) {

@@ -81,6 +81,11 @@ bool FakeDesktop::SetForegroundWindow(WindowHandle window) {
     return foregroundFollowsRequests;
 }
 
+bool FakeDesktop::IsHungAppWindow(WindowHandle window) {
+    const FakeWindow* w = find(window);
+    return w && w->hung;
+}
+
 bool FakeDesktop::ShowWindowAsync(WindowHandle window, int command) {
     record("showasync " + std::to_string(window) + " " + std::to_string(command));
     return true;

@@ -15,6 +15,7 @@ struct FakeWindow {
     WindowHandle handle;
     std::string title;
     std::size_t monitor = 0;  // index into FakeDesktop::monitors
+    bool hung = false;        // its thread has stopped taking messages
 };
 
 class FakeDesktop : public APIcalls {
@@ -53,6 +54,7 @@ public:
     int GetWindowTextLengthA(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
+    bool IsHungAppWindow(WindowHandle window) override;
     bool ShowWindowAsync(WindowHandle window, int command) override;
     MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) override;
     bool GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) override;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+
 #include "FakeDesktop.h"
 #include "panel/Arming.h"
 #include "panel/DigitFilter.h"
@@ -44,6 +47,21 @@ TEST(PeriodConversion, OutOfRangeOrNotANumberIsRefused) {
     EXPECT_EQ(minutes("0." + std::string(400, '0') + "1"), std::nullopt);  // below the smallest double
     for (const char* text : {"", " ", "abc", "12a", "1,5", "1e3", "0x10", ".", "-", "1.2.3", "++1"})
         EXPECT_EQ(minutes(text), std::nullopt) << '"' << text << '"';
+}
+
+TEST(PeriodConversion, ReadsTheSameWhateverTheCRuntimesDecimalPoint) {
+    // Any library in the process may switch the C runtime's locale, for instance to one whose
+    // decimal point is a comma. The build makes such a locale for this test.
+    struct RestoreCLocale {
+        ~RestoreCLocale() { std::setlocale(LC_NUMERIC, "C"); }
+    } restore;
+    setenv("LOCPATH", TRAWLIX_TEST_LOCALES, 1);
+    ASSERT_TRUE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"));
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    EXPECT_EQ(minutes("3.5"), 4);
+    EXPECT_EQ(hours("0.125"), 8);
+    EXPECT_EQ(parseNumberText("-.5"), -0.5);
+    EXPECT_EQ(minutes("1,5"), std::nullopt);
 }
 
 TEST(PeriodConversion, NumberSyntax) {
@@ -157,6 +175,9 @@ TEST(TrayIconRecordLayout, FilledForTheShell) {
     EXPECT_EQ(record.hIcon, 0x5678u);
     EXPECT_EQ(std::string(record.szTip, 8), std::string("Trawlix\0", 8));
     EXPECT_EQ(std::string(record.szTip + 8, 56), std::string(56, ' '));
+    // The shell gets the handles back widened as Windows widens them: by sign extension.
+    EXPECT_EQ(handleFrom32Bits(record.hWnd), 0x1234u);
+    EXPECT_EQ(handleFrom32Bits(0xFFFF8000u), static_cast<std::uintptr_t>(std::intptr_t{-0x8000}));
 }
 
 TEST(TrayIconAdd, ARefusedDuplicateCountsAsShownAMissingNotificationAreaDoesNot) {

@@ -47,13 +47,13 @@ struct CycleTest : ::testing::Test {
     }
     // Events that follow the search: bringing the client forward maximized.
     Events found() const { return {"front " + std::to_string(client), "showasync " + std::to_string(client) + " 3"}; }
-    // Puts another window in front when the event with this index (counted from 0) happens.
-    void stealFrontAt(std::size_t index) {
-        WindowHandle other = desktop.addWindow("Notepad");
-        desktop.onEvent = [this, index, other](const std::string&) {
-            if (desktop.events.size() == index + 1) desktop.foreground = other;
+    // Changes the desktop when the event with this index (counted from 0) happens.
+    void changeAt(std::size_t index, std::function<void()> change) {
+        desktop.onEvent = [this, index, change](const std::string&) {
+            if (desktop.events.size() == index + 1) change();
         };
     }
+    test::FakeWindow& clientsWindow() { return desktop.windows[1]; }
     // Puts that window (0: none) in front whenever the desktop records this event.
     void frontGoesToOn(const std::string& event, WindowHandle window) {
         desktop.onEvent = [this, event, window](const std::string& e) {
@@ -129,18 +129,24 @@ TEST_F(CycleTest, EachCheckGivesUpWithEscape) {
     const std::size_t beforeC2 = beforeC1 + 1 + kClick.size() + 4 - 1;
     const std::size_t beforeC3 = beforeC2 + 6;
     const std::size_t beforeC4 = beforeC3 + 2 + 2 + 10;
-    for (std::size_t index : {beforeC1, beforeC2, beforeC3, beforeC4}) {
-        desktop.events.clear();
-        armWith(5, "2");
-        state.tickCount = 6;
-        stealFrontAt(index);
-        EXPECT_EQ(cycle.Timer_Timer(), TickResult::GaveUp) << index;
-        Events expected(desktop.events.begin(), desktop.events.begin() + static_cast<long>(index) + 1);
-        EXPECT_EQ(desktop.events, expected + taps(27)) << index;
-        EXPECT_EQ(state.periodMinutes, 4);
-        EXPECT_EQ(state.tickCount, 6);
-        EXPECT_EQ(state.titleText, "Notepad");
-        desktop.onEvent = nullptr;
+    const WindowHandle notepad = desktop.addWindow("Notepad");
+    // Either another window takes the front, or the client stays in front but stops responding.
+    for (const bool clientHangs : {false, true}) {
+        for (std::size_t index : {beforeC1, beforeC2, beforeC3, beforeC4}) {
+            desktop.events.clear();
+            desktop.foreground = 0;
+            clientsWindow().hung = false;
+            armWith(5, "2");
+            state.tickCount = 6;
+            changeAt(index, [&] { clientHangs ? void(clientsWindow().hung = true) : void(desktop.foreground = notepad); });
+            EXPECT_EQ(cycle.Timer_Timer(), TickResult::GaveUp) << index;
+            Events expected(desktop.events.begin(), desktop.events.begin() + static_cast<long>(index) + 1);
+            EXPECT_EQ(desktop.events, expected + taps(27)) << index;
+            EXPECT_EQ(state.periodMinutes, 4);
+            EXPECT_EQ(state.tickCount, 6);
+            EXPECT_EQ(state.titleText, clientHangs ? "KaZaA - 3 downloads" : "Notepad");
+            desktop.onEvent = nullptr;
+        }
     }
 }
 
@@ -171,12 +177,33 @@ TEST_F(CycleTest, ClientKeptBehindPutsTheCycleOffWithoutSendingAnything) {
     EXPECT_EQ(state.periodMinutes, 3);
     EXPECT_EQ(state.tickCount, 4);
 
-    // At the next tick the client comes to the front a moment after the request, and the cycle runs.
+    // At the next tick the client, busy, comes to the front only as the wait ends: the cycle runs whole.
     desktop.events.clear();
-    frontGoesToOn(lookAgain[0], client);
+    changeAt(found().size() + lookAgain.size() - 1, [&] { desktop.foreground = client; });
     EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
-    EXPECT_EQ(desktop.events, found() + Events{lookAgain[0]} + kMenuCommand + Events{"sleep 500"} + kClick +
-                                  kOneDownload + taps(38));
+    EXPECT_EQ(desktop.events, found() + lookAgain + kMenuCommand + Events{"sleep 500"} + kClick + kOneDownload +
+                                  taps(38));
+}
+
+TEST_F(CycleTest, ClientThatStoppedRespondingIsPutOffAtOnce) {
+    // In front or not, a frozen client gets nothing, and the cycle does not wait for it.
+    armWith(3, "1");
+    clientsWindow().hung = true;
+    for (const bool followsRequests : {true, false}) {
+        desktop.events.clear();
+        state.tickCount = 4;
+        desktop.foregroundFollowsRequests = followsRequests;
+        EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
+        EXPECT_EQ(desktop.events, found());
+        EXPECT_EQ(state.periodMinutes, 3);
+        EXPECT_EQ(state.tickCount, 4);
+    }
+    // Once it answers again, the next tick works it with the whole script.
+    desktop.events.clear();
+    clientsWindow().hung = false;
+    desktop.foregroundFollowsRequests = true;
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
+    EXPECT_EQ(desktop.events, found() + kMenuCommand + Events{"sleep 500"} + kClick + kOneDownload + taps(38));
 }
 
 TEST_F(CycleTest, ClickIsCountedFromTheCornerOfTheClientsMonitor) {
