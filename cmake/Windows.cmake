@@ -39,6 +39,8 @@ target_link_libraries(trawlix_shell PUBLIC trawlix_logic user32 gdi32 advapi32 c
 set(TRAWLIX_SHIPPED_LINK ${TRAWLIX_STATIC_LINK})
 if(MINGW)
   list(APPEND TRAWLIX_SHIPPED_LINK -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat)
+  # Reproducible: no link time in the PE header, nor so in its checksum.
+  list(APPEND TRAWLIX_SHIPPED_LINK -Wl,--no-insert-timestamp)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     list(APPEND TRAWLIX_SHIPPED_LINK -Wl,--high-entropy-va)
   else()
@@ -65,18 +67,12 @@ if(MINGW)
   # says why that is sound), in sections the linker can drop one by one. Without the exception
   # runtime, the posix thread model's winpthreads is not linked either.
   set(TRAWLIX_LEAN_COMPILE -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti)
+  # Reproducible: no source or build folder in the code (__FILE__).
+  list(APPEND TRAWLIX_LEAN_COMPILE -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
   foreach(target trawlix_logic trawlix_shell Trawlix)
     target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TRAWLIX_LEAN_COMPILE}>)
   endforeach()
   target_sources(Trawlix PRIVATE shell/NoExceptions.cpp)
-endif()
-if(MINGW)
-  # Reproducible: no link time in the PE header (nor so in its checksum), no build folder in the code.
-  target_link_options(Trawlix PRIVATE -Wl,--no-insert-timestamp)
-  foreach(target trawlix_logic trawlix_shell Trawlix)
-    target_compile_options(${target} PRIVATE
-      $<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=;-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>)
-  endforeach()
 endif()
 
 # The shortcut files the About box opens live beside the executable.
