@@ -26,7 +26,9 @@ build: deps $(BUILD)/native/build.ninja $(BUILD)/win32/build.ninja $(BUILD)/win6
 	ninja -C $(BUILD)/native -j $(JOBS)
 	ninja -C $(BUILD)/win64 -j $(JOBS)
 
-# build/package: the installer and the two portable ZIPs, which the win64 tests check
+# build/package: the installer, the two portable ZIPs and SHA256SUMS, which the win64 tests check.
+# SIGN_PFX, SIGN_PASSWORD, SIGN_TIMESTAMP_URL and SOURCE_DATE_EPOCH reach package.sh in its
+# environment, as make passes its command-line and environment variables on: never in the command.
 package: build
 	bash scripts/package.sh $(BUILD)
 

@@ -58,5 +58,7 @@ cmake_path(GET CMAKE_BINARY_DIR PARENT_PATH TRAWLIX_BUILD_ROOT)
 set(TRAWLIX_PACKAGE_DIR ${TRAWLIX_BUILD_ROOT}/package CACHE PATH "Folder of the installer and the ZIPs")
 add_test(NAME package.zips
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-zips.sh ${TRAWLIX_PACKAGE_DIR} ${PROJECT_VERSION} ${CMAKE_BINARY_DIR}/bin)
+# The same release signed with a throwaway certificate, in a scratch folder.
+add_test(NAME package.signed COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-signing.sh ${TRAWLIX_BUILD_ROOT} ${PROJECT_VERSION})
 trawlix_e2e_test(install_e2e tests/e2e/install_e2e.cpp)
 target_compile_definitions(install_e2e PRIVATE TRAWLIX_PACKAGE_DIR="Z:${TRAWLIX_PACKAGE_DIR}")

@@ -39,6 +39,8 @@ target_link_libraries(trawlix_shell PUBLIC trawlix_logic user32 gdi32 advapi32 c
 set(TRAWLIX_SHIPPED_LINK ${TRAWLIX_STATIC_LINK})
 if(MINGW)
   list(APPEND TRAWLIX_SHIPPED_LINK -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat)
+  # Reproducible: no link time in the PE header, nor so in its checksum.
+  list(APPEND TRAWLIX_SHIPPED_LINK -Wl,--no-insert-timestamp)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     list(APPEND TRAWLIX_SHIPPED_LINK -Wl,--high-entropy-va)
   else()
@@ -65,6 +67,8 @@ if(MINGW)
   # says why that is sound), in sections the linker can drop one by one. Without the exception
   # runtime, the posix thread model's winpthreads is not linked either.
   set(TRAWLIX_LEAN_COMPILE -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti)
+  # Reproducible: no source or build folder in the code (__FILE__).
+  list(APPEND TRAWLIX_LEAN_COMPILE -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
   foreach(target trawlix_logic trawlix_shell Trawlix)
     target_compile_options(${target} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${TRAWLIX_LEAN_COMPILE}>)
   endforeach()

@@ -2,10 +2,15 @@
 ; makensis -DVERSION=1.10 -DBIN=<folder with Trawlix.exe and the .url files> -DOUTFILE=<setup.exe> trawlix.nsi
 ;   setup.exe /S [/autostart] [/D=<folder>]   silent install; /autostart starts Trawlix at sign-in
 ;   uninstall.exe /S                          silent uninstall; the settings stay
+; -DSIGN=<command> signs the uninstaller and the installer: the command is run with each file's path.
 Target amd64-unicode
 RequestExecutionLevel user
 ManifestDPIAware true
 SetCompressor /SOLID lzma
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
 
 !include MUI2.nsh
 !include FileFunc.nsh

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# check-zips.sh PACKAGE VERSION WIN64BIN: the package folder holds exactly the installer and the two
-# ZIPs, and each ZIP exactly its build's Trawlix.exe, the three shortcut files and a README.txt with
-# CR LF line ends, in one folder.
+# check-zips.sh PACKAGE VERSION WIN64BIN: the package folder holds exactly the installer, the two ZIPs
+# and their SHA256SUMS, which match them; each ZIP exactly its build's Trawlix.exe, the three shortcut
+# files and a README.txt with CR LF line ends, in one folder.
 set -euo pipefail
 package=$1 version=$2 win64bin=$3
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 names=$(ls "$package")
-expected=$(printf 'Trawlix-%s-%s\n' "$version" setup.exe "$version" win32.zip "$version" win64.zip)
+expected=$(echo SHA256SUMS; printf 'Trawlix-%s-%s\n' "$version" setup.exe "$version" win32.zip "$version" win64.zip)
 [ "$names" = "$expected" ] || fail "$package holds: $names"
+[ "$(cut -d' ' -f3 "$package/SHA256SUMS")" = "$(tail -3 <<<"$expected")" ] || fail "SHA256SUMS does not name the three files"
+(cd "$package" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -24,4 +26,4 @@ for build in win64:pei-x86-64 win32:pei-i386; do
     fail "$zip: Trawlix.exe is not ${build#*:}"
 done
 cmp "$scratch/win64/Trawlix-$version/Trawlix.exe" "$win64bin/Trawlix.exe" || fail "the win64 ZIP holds another Trawlix.exe than $win64bin"
-echo "$package: the installer and both ZIPs as expected"
+echo "$package: the installer, both ZIPs and SHA256SUMS as expected"

@@ -9,12 +9,13 @@ pkg_ok() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok i
 # The x86_64 compilers build the program that ships and the end-to-end tests that run it under
 # 64-bit Wine; the i686 ones build the program for 32-bit Windows, which is never run here (this
 # machine's kernel does not run 32-bit Linux programs, so 32-bit Wine cannot start).
-# nsis and zip make the installer and the ZIPs.
+# nsis and zip make the installer and the ZIPs, osslsigncode signs them when given a certificate;
+# openssl makes the test's certificate, and 7-Zip unpacks the installer to check what it holds.
 # locales has the sources of the comma-decimal locale that a unit test makes.
 for p in cmake g++ make ninja-build libgtest-dev googletest locales \
          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          wine wine64 fonts-wine fonts-liberation xvfb xdotool x11-apps x11-utils imagemagick \
-         nsis zip unzip; do
+         nsis zip unzip osslsigncode openssl p7zip-full git; do
   pkg_ok "$p" || need+=("$p")
 done
 

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# check-signing.sh BUILD VERSION: packages the built trees into a scratch folder, signed with a throwaway
+# self-signed code-signing certificate, and checks that each program in the release has a valid SHA-256
+# signature by it (the installer, the Trawlix.exe and the uninstaller inside it, each ZIP's Trawlix.exe),
+# that SHA256SUMS matches the signed files, and that the password is in no output, on no command line
+# of the signing tools, and in no file left behind.
+set -euo pipefail
+build=$(realpath "$1") version=$2
+here=$(cd "$(dirname "$0")/.." && pwd)
+fail() { echo "FAIL: $*" >&2; exit 1; }
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch"
+
+password=$(openssl rand -hex 16)
+export password
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Trawlix test signer" -keyout key.pem -out cert.pem \
+  -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature 2>/dev/null
+openssl pkcs12 -export -inkey key.pem -in cert.pem -passout env:password -out signer.pfx
+
+# The signing tools run through stand-ins that log their command lines.
+mkdir bin
+for tool in osslsigncode makensis; do
+  printf '#!/bin/sh\necho "$0 $*" >>%s/commands\nexec %s "$@"\n' "$scratch" "$(command -v "$tool")" >"bin/$tool"
+  chmod +x "bin/$tool"
+done
+PATH=$scratch/bin:$PATH SIGN_PFX=signer.pfx SIGN_PASSWORD=$password \
+  bash "$here/scripts/package.sh" --out package "$build" >output 2>&1 || { cat output; fail "package.sh failed"; }
+cat output
+grep -q 'osslsigncode sign' commands || fail "osslsigncode was not run"
+! grep -qF -e "$password" output commands || fail "the password was printed or on a command line"
+passfile=$(grep -o -- '-readpass [^ ]*' commands | head -1 | cut -d' ' -f2)
+[ -n "$passfile" ] && [ ! -e "$passfile" ] || fail "the password file '$passfile' was left behind"
+
+(cd package && sha256sum -c SHA256SUMS) || fail "SHA256SUMS does not match"
+7z x -osetup "package/Trawlix-$version-setup.exe" >/dev/null
+for arch in win32 win64; do unzip -q -d "$arch" "package/Trawlix-$version-$arch.zip"; done
+for exe in "package/Trawlix-$version-setup.exe" setup/Trawlix.exe setup/uninstall.exe \
+           "win32/Trawlix-$version/Trawlix.exe" "win64/Trawlix-$version/Trawlix.exe"; do
+  osslsigncode verify -CAfile cert.pem -in "$exe" >verify.log 2>&1 && grep -q 'digest algorithm *: SHA256' verify.log ||
+    { cat verify.log; fail "$exe: no valid SHA-256 signature by the test certificate"; }
+  echo "$exe: signed"
+done
