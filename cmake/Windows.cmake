@@ -39,7 +39,7 @@ target_link_libraries(trawlix_shell PUBLIC trawlix_logic user32 gdi32 advapi32 c
 set(TRAWLIX_SHIPPED_LINK ${TRAWLIX_STATIC_LINK})
 if(MINGW)
   list(APPEND TRAWLIX_SHIPPED_LINK -s -Wl,--gc-sections -Wl,--dynamicbase -Wl,--nxcompat)
-  # Reproducible: no link time in the PE header, nor so in its checksum.
+  # Reproducible: no link time in the PE header (nor in its checksum, which covers the header).
   list(APPEND TRAWLIX_SHIPPED_LINK -Wl,--no-insert-timestamp)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     list(APPEND TRAWLIX_SHIPPED_LINK -Wl,--high-entropy-va)
