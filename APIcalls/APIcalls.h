@@ -53,8 +53,17 @@ struct RegistryValue {
 
 // Constants of the calls below, with their Windows values.
 inline constexpr std::uint32_t KEYEVENTF_KEYUP_FLAG = 2;
-inline constexpr std::uint32_t MOUSEEVENTF_LEFTDOWN_FLAG = 2;
-inline constexpr std::uint32_t MOUSEEVENTF_LEFTUP_FLAG = 4;
+inline constexpr std::uint32_t MOUSEEVENTF_MOVE_FLAG = 0x0001;
+inline constexpr std::uint32_t MOUSEEVENTF_LEFTDOWN_FLAG = 0x0002;
+inline constexpr std::uint32_t MOUSEEVENTF_LEFTUP_FLAG = 0x0004;
+inline constexpr std::uint32_t MOUSEEVENTF_VIRTUALDESK_FLAG = 0x4000;
+inline constexpr std::uint32_t MOUSEEVENTF_ABSOLUTE_FLAG = 0x8000;
+inline constexpr int SM_XVIRTUALSCREEN_INDEX = 76;
+inline constexpr int SM_YVIRTUALSCREEN_INDEX = 77;
+inline constexpr int SM_CXVIRTUALSCREEN_INDEX = 78;
+inline constexpr int SM_CYVIRTUALSCREEN_INDEX = 79;
+inline constexpr std::uint32_t WM_NULL_MESSAGE = 0;
+inline constexpr std::uint32_t SMTO_BLOCK_FLAG = 0x0001;
 inline constexpr int SW_SHOW_CMD = 5;
 inline constexpr int SW_SHOWMAXIMIZED_CMD = 3;
 inline constexpr int SW_MINIMIZE_CMD = 6;
@@ -72,6 +81,7 @@ public:
     virtual void mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
                              std::uintptr_t extra) = 0;
     virtual bool SetCursorPos(int x, int y) = 0;
+    virtual int GetSystemMetrics(int index) = 0;
 
     // user32: windows
     virtual bool EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) = 0;
@@ -80,9 +90,12 @@ public:
     // Copies at most size - 1 characters and a terminating NUL into buffer.
     virtual int GetWindowTextA(WindowHandle window, char* buffer, int size) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
-    // True while the window's thread has taken no message for a while (5 s on Windows): it would
-    // take keys only when it answers again, all at once.
-    virtual bool IsHungAppWindow(WindowHandle window) = 0;
+    // Copies at most size - 1 characters of the window's class name and a NUL into buffer.
+    virtual int GetClassNameA(WindowHandle window, char* buffer, int size) = 0;
+    // Sends the message and waits at most timeoutMs for the window's thread to handle it; false when
+    // it did not in time, or the window is gone.
+    virtual bool SendMessageTimeoutA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                     std::intptr_t lParam, std::uint32_t flags, std::uint32_t timeoutMs) = 0;
     // Posts the show request to the window's thread and returns at once, hung or not.
     virtual bool ShowWindowAsync(WindowHandle window, int command) = 0;
     virtual MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) = 0;

@@ -20,16 +20,17 @@ TickResult AutomationCycle::Timer_Timer() {
 
 TickResult AutomationCycle::runCycle() {
     clientWindow = 0;
-    api_.EnumWindows(FindClientWindowProc, reinterpret_cast<std::intptr_t>(&api_));
+    ClientSearch search{api_};
+    api_.EnumWindows(FindClientWindowProc, reinterpret_cast<std::intptr_t>(&search));
     if (clientWindow == 0) {
         ending_ = true;
         api_.MsgBox(kClientMissingMessage);
         return TickResult::ClientNotRunning;
     }
-    // The system keeps the front for the program the user is working in, and a client that has stopped
-    // responding would take the keys only when it answers again, back to back, without the pause:
-    // then not a key is sent, the period and the count stay, and the next tick tries again.
-    if (!clientComesToFront()) return TickResult::PutOff;
+    // A client that does not answer would take the keys only when it answers again, back to back,
+    // without the pause; and the system keeps the front for the program the user is working in. In
+    // either case not a key is sent, the period and the count stay, and the next tick tries again.
+    if (!search.answered || !clientComesToFront()) return TickResult::PutOff;
 
     // Alt hands the keyboard to the client's menu bar; Right, the Downs and Enter pick the view.
     tap(VK_ALT);
@@ -64,20 +65,23 @@ TickResult AutomationCycle::runCycle() {
     return TickResult::Completed;
 }
 
-bool AutomationCycle::clientInFront() {
+bool AutomationCycle::clientTitleInFront() {
     state_.titleText = readWindowTitle(api_, api_.GetForegroundWindow());
+    return titleMarksClient(state_.titleText);
+}
+
+bool AutomationCycle::clientInFront() {
     // A title still reads from a frozen window, and Windows puts a "(Not Responding)" ghost in front
     // of it whose title begins the same: so the client's own window is asked whether it answers.
-    return titleMarksClient(state_.titleText) && !api_.IsHungAppWindow(clientWindow);
+    return clientTitleInFront() && clientAnswers(api_, clientWindow);
 }
 
 bool AutomationCycle::clientComesToFront() {
     // The client takes the front on its own thread when it handles the finder's request, a moment
-    // after the request; this program looks again a few times rather than wait on that thread. A
-    // client that has stopped responding will not get there in time: no use waiting for it.
+    // after the request; this program looks again a few times rather than wait on that thread.
     for (unsigned waited = 0;; waited += kFrontPollMs) {
-        if (clientInFront()) return true;
-        if (waited >= kFrontWaitMs || api_.IsHungAppWindow(clientWindow)) return false;
+        if (clientTitleInFront()) return clientAnswers(api_, clientWindow);
+        if (waited >= kFrontWaitMs) return false;
         api_.Sleep(kFrontPollMs);
     }
 }

@@ -1,10 +1,22 @@
 #include "ClientFinder.h"
 
 #include <cstring>
+#include <string_view>
 
 namespace trawlix {
 
 WindowHandle clientWindow = 0;
+
+namespace {
+// Windows' "(Not Responding)" window: it takes a frozen window's place, its title begins with the
+// frozen one's, and it answers messages itself. Keys sent to it work its system menu, which offers
+// to close the client.
+bool isGhostWindow(APIcalls& api, WindowHandle window) {
+    char name[8] = "";
+    api.GetClassNameA(window, name, sizeof name);
+    return std::string_view(name) == "Ghost";
+}
+}  // namespace
 
 bool titleMarksClient(const std::string& title) {
     return title.compare(0, std::strlen(kClientTitlePrefix), kClientTitlePrefix) == 0;
@@ -19,13 +31,23 @@ std::string readWindowTitle(APIcalls& api, WindowHandle window) {
     return buffer.substr(0, buffer.find('\0'));
 }
 
+bool clientAnswers(APIcalls& api, WindowHandle window) {
+    return api.SendMessageTimeoutA(window, WM_NULL_MESSAGE, 0, 0, SMTO_BLOCK_FLAG, kAnswerTimeoutMs);
+}
+
 std::int32_t FindClientWindowProc(WindowHandle window, std::intptr_t appValue) {
-    APIcalls& api = *reinterpret_cast<APIcalls*>(appValue);
-    if (!titleMarksClient(readWindowTitle(api, window))) return 1;
-    api.SetForegroundWindow(window);
-    // Posted, not sent: a client that has stopped responding must not stop this program too.
-    api.ShowWindowAsync(window, SW_SHOWMAXIMIZED_CMD);
+    auto& search = *reinterpret_cast<ClientSearch*>(appValue);
+    APIcalls& api = search.api;
+    if (!titleMarksClient(readWindowTitle(api, window)) || isGhostWindow(api, window)) return 1;
     clientWindow = window;
+    // Asked before it is brought forward: a frozen client in front would take the user's next keys
+    // when it wakes.
+    search.answered = clientAnswers(api, window);
+    if (search.answered) {
+        api.SetForegroundWindow(window);
+        // Posted, not sent: a client that stops responding now must not stop this program too.
+        api.ShowWindowAsync(window, SW_SHOWMAXIMIZED_CMD);
+    }
     return 0;
 }
 

@@ -4,6 +4,14 @@ namespace trawlix {
 
 namespace {
 bool isKeyCode(std::int32_t code) { return code >= 0 && code <= 255; }
+
+std::uint32_t normalized(int pixel, int first, int end) {
+    const std::int64_t size = end > first ? std::int64_t{end} - first : 1;
+    std::int64_t offset = std::int64_t{pixel} - first;
+    offset = offset < 0 ? 0 : offset >= size ? size - 1 : offset;
+    // Rounded up: the first normalized value whose pixel is this one.
+    return static_cast<std::uint32_t>((offset * 65536 + size - 1) / size);
+}
 }  // namespace
 
 void KeyDown(APIcalls& api, const std::int32_t& KeyCode) {
@@ -19,10 +27,20 @@ void KeyPress(APIcalls& api, const std::int32_t& KeyCode) {
     KeyUp(api, KeyCode);
 }
 
+NormalizedPoint normalizedOnVirtualScreen(int x, int y, const ScreenRect& virtualScreen) {
+    return {normalized(x, virtualScreen.left, virtualScreen.right), normalized(y, virtualScreen.top, virtualScreen.bottom)};
+}
+
 void LeftClick(APIcalls& api, int x, int y) {
     api.SetCursorPos(x, y);
-    api.mouse_event(MOUSEEVENTF_LEFTDOWN_FLAG, 0, 0, 0, 0);
-    api.mouse_event(MOUSEEVENTF_LEFTUP_FLAG, 0, 0, 0, 0);
+    const int left = api.GetSystemMetrics(SM_XVIRTUALSCREEN_INDEX);
+    const int top = api.GetSystemMetrics(SM_YVIRTUALSCREEN_INDEX);
+    const ScreenRect virtualScreen{left, top, left + api.GetSystemMetrics(SM_CXVIRTUALSCREEN_INDEX),
+                                   top + api.GetSystemMetrics(SM_CYVIRTUALSCREEN_INDEX)};
+    const NormalizedPoint point = normalizedOnVirtualScreen(x, y, virtualScreen);
+    const std::uint32_t at = MOUSEEVENTF_MOVE_FLAG | MOUSEEVENTF_ABSOLUTE_FLAG | MOUSEEVENTF_VIRTUALDESK_FLAG;
+    api.mouse_event(at | MOUSEEVENTF_LEFTDOWN_FLAG, point.x, point.y, 0, 0);
+    api.mouse_event(at | MOUSEEVENTF_LEFTUP_FLAG, point.x, point.y, 0, 0);
 }
 
 }  // namespace trawlix

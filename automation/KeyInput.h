@@ -27,7 +27,19 @@ void KeyUp(APIcalls& api, const std::int32_t& KeyCode);
 // A tap: down, then up, nothing in between.
 void KeyPress(APIcalls& api, const std::int32_t& KeyCode);
 
+// A screen point in the absolute coordinates that button events carry: 0 to 65535 across the
+// virtual screen (all monitors), so that the event lands on the point wherever the pointer is.
+struct NormalizedPoint {
+    std::uint32_t x = 0;
+    std::uint32_t y = 0;
+};
+// Windows takes pixel = left + normalized * width / 65536, rounded down; the smallest normalized
+// value of the pixel maps back to it exactly. Points outside the virtual screen go to its edge.
+NormalizedPoint normalizedOnVirtualScreen(int x, int y, const ScreenRect& virtualScreen);
+
 // Moves the pointer to the point and presses and releases the left button there; the pointer stays.
+// The press and the release carry the point themselves: a user moving the mouse meanwhile, or a late
+// pointer event, must not move the click or turn it into a drag.
 void LeftClick(APIcalls& api, int x, int y);
 
 }  // namespace trawlix

@@ -35,6 +35,8 @@ void Win32APIcalls::mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint
 
 bool Win32APIcalls::SetCursorPos(int x, int y) { return ::SetCursorPos(x, y) != FALSE; }
 
+int Win32APIcalls::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+
 bool Win32APIcalls::EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) {
     EnumContext context{proc, appValue};
     return ::EnumWindows(enumThunk, reinterpret_cast<LPARAM>(&context)) != FALSE;
@@ -50,7 +52,15 @@ int Win32APIcalls::GetWindowTextA(WindowHandle window, char* buffer, int size) {
 
 bool Win32APIcalls::SetForegroundWindow(WindowHandle window) { return ::SetForegroundWindow(toHwnd(window)) != FALSE; }
 
-bool Win32APIcalls::IsHungAppWindow(WindowHandle window) { return ::IsHungAppWindow(toHwnd(window)) != FALSE; }
+int Win32APIcalls::GetClassNameA(WindowHandle window, char* buffer, int size) {
+    return ::GetClassNameA(toHwnd(window), buffer, size);
+}
+
+bool Win32APIcalls::SendMessageTimeoutA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                        std::intptr_t lParam, std::uint32_t flags, std::uint32_t timeoutMs) {
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutA(toHwnd(window), message, wParam, lParam, flags, timeoutMs, &result) != 0;
+}
 
 bool Win32APIcalls::ShowWindowAsync(WindowHandle window, int command) {
     return ::ShowWindowAsync(toHwnd(window), command) != FALSE;
@@ -75,9 +85,12 @@ void Win32APIcalls::SetTimer(WindowHandle window, std::uintptr_t id, std::uint32
 void Win32APIcalls::KillTimer(WindowHandle window, std::uintptr_t id) { ::KillTimer(toHwnd(window), id); }
 
 void Win32APIcalls::MsgBox(const std::string& text) {
-    // No owner: the main window may be hidden in the notification area. Task-modal keeps the
-    // program's own windows disabled until the box is closed.
-    ::MessageBoxA(nullptr, text.c_str(), kAppTitle, MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
+    // Owned by the program's window the user is working in, which Windows activates again when the
+    // box closes, so that the keys go on reaching it. Without one (the main window hidden in the
+    // notification area) task-modal keeps the program's own windows disabled until the box is closed.
+    HWND active = ::GetActiveWindow();
+    if (active && !::IsWindowVisible(active)) active = nullptr;
+    ::MessageBoxA(active, text.c_str(), kAppTitle, MB_OK | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
 #ifndef TRAWLIX_PAUSE_MS

@@ -13,12 +13,15 @@ public:
     void mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
                      std::uintptr_t extra) override;
     bool SetCursorPos(int x, int y) override;
+    int GetSystemMetrics(int index) override;
     bool EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) override;
     WindowHandle GetForegroundWindow() override;
     int GetWindowTextLengthA(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
-    bool IsHungAppWindow(WindowHandle window) override;
+    int GetClassNameA(WindowHandle window, char* buffer, int size) override;
+    bool SendMessageTimeoutA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                             std::uint32_t flags, std::uint32_t timeoutMs) override;
     bool ShowWindowAsync(WindowHandle window, int command) override;
     MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) override;
     bool GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) override;

@@ -50,7 +50,8 @@ TEST(ClientAutomation, WindowsThatOnlyLookLikeTheClientAreNotFound) {
 
     trawlix::Win32APIcalls api;
     trawlix::clientWindow = 0;
-    api.EnumWindows(trawlix::FindClientWindowProc, reinterpret_cast<std::intptr_t>(static_cast<trawlix::APIcalls*>(&api)));
+    trawlix::ClientSearch search{api};
+    api.EnumWindows(trawlix::FindClientWindowProc, reinterpret_cast<std::intptr_t>(&search));
     EXPECT_EQ(trawlix::clientWindow, 0u);
     for (HWND w : windows) DestroyWindow(w);
 }

@@ -1,5 +1,6 @@
 #include "FakeDesktop.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace trawlix::test {
@@ -39,18 +40,49 @@ void FakeDesktop::keybd_event(std::uint8_t vk, std::uint8_t scan, std::uint32_t 
     record(event);
 }
 
+ScreenRect FakeDesktop::virtualScreen() const {
+    ScreenRect all = monitors.front();
+    for (const auto& m : monitors)
+        all = {std::min(all.left, m.left), std::min(all.top, m.top), std::max(all.right, m.right),
+               std::max(all.bottom, m.bottom)};
+    return all;
+}
+
 void FakeDesktop::mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
                               std::uintptr_t extra) {
-    std::string event = flags == MOUSEEVENTF_LEFTDOWN_FLAG ? "leftdown"
-                        : flags == MOUSEEVENTF_LEFTUP_FLAG ? "leftup"
-                                                           : "mouse flags=" + std::to_string(flags);
-    if (dx || dy || data || extra) event += " moved";
+    // A button event that carries its point over the virtual screen lands there, as Windows maps it.
+    const std::uint32_t at = MOUSEEVENTF_MOVE_FLAG | MOUSEEVENTF_ABSOLUTE_FLAG | MOUSEEVENTF_VIRTUALDESK_FLAG;
+    const std::uint32_t button = (flags & at) == at ? flags & ~at : flags;
+    std::string event = button == MOUSEEVENTF_LEFTDOWN_FLAG ? "leftdown"
+                        : button == MOUSEEVENTF_LEFTUP_FLAG ? "leftup"
+                                                            : "mouse flags=" + std::to_string(flags);
+    if ((flags & at) == at && button != flags) {
+        const ScreenRect screen = virtualScreen();
+        const std::int64_t x = screen.left + (std::int64_t{dx} * (screen.right - screen.left) >> 16);
+        const std::int64_t y = screen.top + (std::int64_t{dy} * (screen.bottom - screen.top) >> 16);
+        event += " " + std::to_string(x) + " " + std::to_string(y);
+        if (dx > 65535 || dy > 65535) event += " outside";
+    } else if (dx || dy) {
+        event += " moved";
+    }
+    if (data || extra) event += " data=" + std::to_string(data) + " extra=" + std::to_string(extra);
     record(event);
 }
 
 bool FakeDesktop::SetCursorPos(int x, int y) {
     record("cursor " + std::to_string(x) + " " + std::to_string(y));
     return true;
+}
+
+int FakeDesktop::GetSystemMetrics(int index) {
+    const ScreenRect screen = virtualScreen();
+    switch (index) {
+    case SM_XVIRTUALSCREEN_INDEX: return screen.left;
+    case SM_YVIRTUALSCREEN_INDEX: return screen.top;
+    case SM_CXVIRTUALSCREEN_INDEX: return screen.right - screen.left;
+    case SM_CYVIRTUALSCREEN_INDEX: return screen.bottom - screen.top;
+    default: return 0;
+    }
 }
 
 bool FakeDesktop::EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) {
@@ -81,9 +113,26 @@ bool FakeDesktop::SetForegroundWindow(WindowHandle window) {
     return foregroundFollowsRequests;
 }
 
-bool FakeDesktop::IsHungAppWindow(WindowHandle window) {
+int FakeDesktop::GetClassNameA(WindowHandle window, char* buffer, int size) {
     const FakeWindow* w = find(window);
-    return w && w->hung;
+    if (!w || size <= 0) return 0;
+    std::size_t count = std::min(w->className.size(), static_cast<std::size_t>(size - 1));
+    std::memcpy(buffer, w->className.data(), count);
+    buffer[count] = '\0';
+    return static_cast<int>(count);
+}
+
+bool FakeDesktop::SendMessageTimeoutA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                      std::intptr_t lParam, std::uint32_t flags, std::uint32_t timeoutMs) {
+    std::string event = "ping " + std::to_string(window);
+    // Anything but a bounded, blocking WM_NULL is spelled out so tests see it.
+    if (message != WM_NULL_MESSAGE || wParam || lParam || flags != SMTO_BLOCK_FLAG || timeoutMs == 0 ||
+        timeoutMs > 1000)
+        event += " message=" + std::to_string(message) + " flags=" + std::to_string(flags) +
+                 " timeout=" + std::to_string(timeoutMs);
+    record(event);
+    const FakeWindow* w = find(window);
+    return w && !w->hung;
 }
 
 bool FakeDesktop::ShowWindowAsync(WindowHandle window, int command) {

@@ -16,6 +16,7 @@ struct FakeWindow {
     std::string title;
     std::size_t monitor = 0;  // index into FakeDesktop::monitors
     bool hung = false;        // its thread has stopped taking messages
+    std::string className = "Client";
 };
 
 class FakeDesktop : public APIcalls {
@@ -34,7 +35,9 @@ public:
     bool notificationArea = true;
     bool iconShown = false;
 
-    // Every acting call, one line each: "down 18", "up 18", "cursor 119 150", "leftdown", "leftup",
+    // Every acting call, one line each: "down 18", "up 18", "cursor 119 150", "leftdown 119 150" and
+    // "leftup 119 150" (where a button event carrying its point lands; without one, no point),
+    // "ping <h>" (a WM_NULL sent with SMTO_BLOCK and a timeout of at most a second),
     // "sleep 500", "msgbox <text>", "timer on <h> <id> <ms>", "timer off <h> <id>", "front <h>",
     // "showasync <h> <cmd>", "tray <msg>", "open ...".
     std::vector<std::string> events;
@@ -49,12 +52,15 @@ public:
     void mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
                      std::uintptr_t extra) override;
     bool SetCursorPos(int x, int y) override;
+    int GetSystemMetrics(int index) override;
     bool EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) override;
     WindowHandle GetForegroundWindow() override { return foreground; }
     int GetWindowTextLengthA(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
-    bool IsHungAppWindow(WindowHandle window) override;
+    int GetClassNameA(WindowHandle window, char* buffer, int size) override;
+    bool SendMessageTimeoutA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
+                             std::uint32_t flags, std::uint32_t timeoutMs) override;
     bool ShowWindowAsync(WindowHandle window, int command) override;
     MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) override;
     bool GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) override;
@@ -72,6 +78,8 @@ public:
 private:
     void record(std::string event);
     const FakeWindow* find(WindowHandle window) const;
+    // The bounding rectangle of the monitors.
+    ScreenRect virtualScreen() const;
     WindowHandle nextHandle_ = 0x100;
 };
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "FakeDesktop.h"
 #include "automation/AutomationCycle.h"
 #include "automation/ClientFinder.h"
@@ -25,9 +27,7 @@ Events operator+(Events a, const Events& b) {
 }
 
 const Events kMenuCommand = taps(18) + taps(39) + taps(40, 5) + taps(13);
-const Events kClick = {"cursor 119 150", "leftdown", "leftup"};
-const Events kOneDownload = taps(93) + taps(69) + taps(13) + taps(93) + taps(82) + taps(13) + taps(93) +
-                            taps(40, 5) + taps(13) + taps(40);
+const Events kClick = {"cursor 119 150", "leftdown 119 150", "leftup 119 150"};
 
 struct CycleTest : ::testing::Test {
     test::FakeDesktop desktop;
@@ -45,15 +45,29 @@ struct CycleTest : ::testing::Test {
         state.downloadCount = downloads;
         state.tickCount = 1;
     }
-    // Events that follow the search: bringing the client forward maximized.
-    Events found() const { return {"front " + std::to_string(client), "showasync " + std::to_string(client) + " 3"}; }
+    // The client is asked whether it answers before it is brought forward, once it is in front, and at
+    // each check.
+    Events ping() const { return {"ping " + std::to_string(client)}; }
+    // The search: the client answers and is asked to the front, maximized.
+    Events searched() const {
+        return ping() + Events{"front " + std::to_string(client), "showasync " + std::to_string(client) + " 3"};
+    }
+    // ... and it is in front, answering.
+    Events found() const { return searched() + ping(); }
+    Events menuAndClick() const { return kMenuCommand + Events{"sleep 500"} + ping() + kClick; }
+    Events oneDownload() const {
+        return taps(93) + taps(69) + ping() + taps(13) + taps(93) + taps(82) + ping() + taps(13) + taps(93) +
+               taps(40, 5) + ping() + taps(13) + taps(40);
+    }
     // Changes the desktop when the event with this index (counted from 0) happens.
     void changeAt(std::size_t index, std::function<void()> change) {
         desktop.onEvent = [this, index, change](const std::string&) {
             if (desktop.events.size() == index + 1) change();
         };
     }
-    test::FakeWindow& clientsWindow() { return desktop.windows[1]; }
+    test::FakeWindow& clientsWindow() {
+        return *std::find_if(desktop.windows.begin(), desktop.windows.end(), [&](auto& w) { return w.handle == client; });
+    }
     // Puts that window (0: none) in front whenever the desktop records this event.
     void frontGoesToOn(const std::string& event, WindowHandle window) {
         desktop.onEvent = [this, event, window](const std::string& e) {
@@ -65,8 +79,7 @@ struct CycleTest : ::testing::Test {
 TEST_F(CycleTest, TwoDownloadsRunTheWholeScript) {
     armWith(0, "2");
     EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
-    EXPECT_EQ(desktop.events, found() + kMenuCommand + Events{"sleep 500"} + kClick + kOneDownload + kOneDownload +
-                                  taps(38, 2));
+    EXPECT_EQ(desktop.events, found() + menuAndClick() + oneDownload() + oneDownload() + taps(38, 2));
     EXPECT_EQ(clientWindow, client);
     EXPECT_EQ(state.tickCount, 1);
     EXPECT_EQ(state.titleText, "KaZaA - 3 downloads");
@@ -77,7 +90,7 @@ TEST_F(CycleTest, NoDownloadsStillSendsTheMenuCommandAndTheClick) {
         desktop.events.clear();
         armWith(0, downloads);
         EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed) << downloads;
-        EXPECT_EQ(desktop.events, found() + kMenuCommand + Events{"sleep 500"} + kClick) << downloads;
+        EXPECT_EQ(desktop.events, found() + menuAndClick()) << downloads;
         EXPECT_EQ(state.tickCount, 1);
     }
 }
@@ -85,7 +98,7 @@ TEST_F(CycleTest, NoDownloadsStillSendsTheMenuCommandAndTheClick) {
 TEST_F(CycleTest, FractionalDownloadCountRunsWhileTheCounterIsWithinIt) {
     armWith(0, "1.5");
     cycle.Timer_Timer();
-    EXPECT_EQ(desktop.events, found() + kMenuCommand + Events{"sleep 500"} + kClick + kOneDownload + taps(38));
+    EXPECT_EQ(desktop.events, found() + menuAndClick() + oneDownload() + taps(38));
 }
 
 TEST_F(CycleTest, CyclesComePeriodPlusOneMinutesApart) {
@@ -123,16 +136,20 @@ TEST_F(CycleTest, GiveUpsRetryEveryTickAndShortenThePeriod) {
 }
 
 TEST_F(CycleTest, EachCheckGivesUpWithEscape) {
-    // Indexes of the last event before each check: C1 after the pause, C2 after E, C3 after R,
-    // C4 after the fifth Down of the context menu.
-    const std::size_t beforeC1 = found().size() + kMenuCommand.size();
-    const std::size_t beforeC2 = beforeC1 + 1 + kClick.size() + 4 - 1;
-    const std::size_t beforeC3 = beforeC2 + 6;
-    const std::size_t beforeC4 = beforeC3 + 2 + 2 + 10;
+    // Indexes of the last event before each check, where the client is asked whether it answers: C1
+    // after the pause, C2 after E, C3 after R, C4 after the fifth Down of the context menu.
+    const Events whole = found() + menuAndClick() + oneDownload();
+    std::vector<std::size_t> beforeChecks;
+    for (std::size_t i = found().size(); i < whole.size(); ++i)
+        if (whole[i] == ping().front()) beforeChecks.push_back(i - 1);
+    ASSERT_EQ(beforeChecks.size(), 4u);
+    EXPECT_EQ(whole[beforeChecks[0]], "sleep 500");
+    EXPECT_EQ(whole[beforeChecks[1]], "up 69");
+    EXPECT_EQ(whole[beforeChecks[2]], "up 82");
     const WindowHandle notepad = desktop.addWindow("Notepad");
     // Either another window takes the front, or the client stays in front but stops responding.
     for (const bool clientHangs : {false, true}) {
-        for (std::size_t index : {beforeC1, beforeC2, beforeC3, beforeC4}) {
+        for (std::size_t index : beforeChecks) {
             desktop.events.clear();
             desktop.foreground = 0;
             clientsWindow().hung = false;
@@ -144,7 +161,8 @@ TEST_F(CycleTest, EachCheckGivesUpWithEscape) {
             });
             EXPECT_EQ(cycle.Timer_Timer(), TickResult::GaveUp) << index;
             Events expected(desktop.events.begin(), desktop.events.begin() + static_cast<long>(index) + 1);
-            EXPECT_EQ(desktop.events, expected + taps(27)) << index;
+            // A frozen client is found out by the question; another window in front by its title.
+            EXPECT_EQ(desktop.events, expected + (clientHangs ? ping() : Events{}) + taps(27)) << index;
             EXPECT_EQ(state.periodMinutes, 4);
             EXPECT_EQ(state.tickCount, 6);
             EXPECT_EQ(state.titleText, clientHangs ? "KaZaA - 3 downloads" : "Notepad");
@@ -176,43 +194,53 @@ TEST_F(CycleTest, ClientKeptBehindPutsTheCycleOffWithoutSendingAnything) {
     desktop.foreground = desktop.addWindow("Untitled - Notepad");
     EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
     const Events lookAgain(kFrontWaitMs / kFrontPollMs, "sleep " + std::to_string(kFrontPollMs));
-    EXPECT_EQ(desktop.events, found() + lookAgain);  // no key, no Escape, no click
+    EXPECT_EQ(desktop.events, searched() + lookAgain);  // no key, no Escape, no click
     EXPECT_EQ(state.periodMinutes, 3);
     EXPECT_EQ(state.tickCount, 4);
 
     // At the next tick the client, busy, comes to the front only as the wait ends: the cycle runs whole.
     desktop.events.clear();
-    changeAt(found().size() + lookAgain.size() - 1, [&] { desktop.foreground = client; });
+    changeAt(searched().size() + lookAgain.size() - 1, [&] { desktop.foreground = client; });
     EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
-    EXPECT_EQ(desktop.events, found() + lookAgain + kMenuCommand + Events{"sleep 500"} + kClick + kOneDownload +
-                                  taps(38));
+    EXPECT_EQ(desktop.events, searched() + lookAgain + ping() + menuAndClick() + oneDownload() + taps(38));
 }
 
-TEST_F(CycleTest, ClientThatStoppedRespondingIsPutOffAtOnce) {
-    // In front or not, a frozen client gets nothing, and the cycle does not wait for it.
+TEST_F(CycleTest, ClientThatDoesNotAnswerIsLeftBehindAndGetsNothing) {
+    // A frozen client behind the user's window, and Windows' "(Not Responding)" window in its place,
+    // which answers for it and comes first in the order of the windows.
     armWith(3, "1");
     clientsWindow().hung = true;
-    for (const bool followsRequests : {true, false}) {
-        desktop.events.clear();
-        state.tickCount = 4;
-        desktop.foregroundFollowsRequests = followsRequests;
-        EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
-        EXPECT_EQ(desktop.events, found());
-        EXPECT_EQ(state.periodMinutes, 3);
-        EXPECT_EQ(state.tickCount, 4);
-    }
+    const WindowHandle notepad = desktop.addWindow("Untitled - Notepad");
+    desktop.foreground = notepad;
+    desktop.windows.insert(desktop.windows.begin() + 1, {0x900, "KaZaA - 3 downloads (Not Responding)", 0, false, "Ghost"});
+    state.tickCount = 4;
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
+    EXPECT_EQ(desktop.events, ping());  // not brought forward, no key, no Escape, no wait
+    EXPECT_EQ(desktop.foreground, notepad);
+    EXPECT_EQ(clientWindow, client);
+    EXPECT_EQ(state.periodMinutes, 3);
+    EXPECT_EQ(state.tickCount, 4);
+
+    // It answers the search, then stops as it comes forward.
+    desktop.events.clear();
+    clientsWindow().hung = false;
+    changeAt(searched().size() - 1, [&] { clientsWindow().hung = true; });
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
+    EXPECT_EQ(desktop.events, found());
+    EXPECT_EQ(state.periodMinutes, 3);
 }
 
 TEST_F(CycleTest, ClickIsCountedFromTheCornerOfTheClientsMonitor) {
     desktop.monitors.push_back({1920, 0, 3840, 1080});
     desktop.monitors.push_back({-1280, -200, 0, 824});
     armWith(0, "0");
-    const std::pair<std::size_t, std::string> cases[] = {{1, "cursor 2039 150"}, {2, "cursor -1161 -50"}};
-    for (const auto& [monitor, cursor] : cases) {
+    const std::pair<std::size_t, std::string> cases[] = {{1, "2039 150"}, {2, "-1161 -50"}};
+    for (const auto& [monitor, point] : cases) {
         desktop.events.clear();
         desktop.windows[1].monitor = monitor;
         EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
-        EXPECT_EQ(desktop.events, found() + kMenuCommand + (Events{"sleep 500", cursor, "leftdown", "leftup"}));
+        const Events click = {"cursor " + point, "leftdown " + point, "leftup " + point};
+        EXPECT_EQ(desktop.events, found() + kMenuCommand + Events{"sleep 500"} + ping() + click);
     }
 }
 
@@ -254,10 +282,13 @@ TEST(ClientFinder, FirstMatchingWindowWinsAndEndsTheSearch) {
     WindowHandle first = desktop.addWindow("KaZaA - first");
     desktop.addWindow("KaZaA - second");
     clientWindow = 0;
-    desktop.EnumWindows(FindClientWindowProc, reinterpret_cast<std::intptr_t>(static_cast<APIcalls*>(&desktop)));
+    ClientSearch search{desktop};
+    desktop.EnumWindows(FindClientWindowProc, reinterpret_cast<std::intptr_t>(&search));
     EXPECT_EQ(clientWindow, first);
+    EXPECT_TRUE(search.answered);
     EXPECT_EQ(desktop.titlesRead, 3);
-    EXPECT_EQ(desktop.events, (Events{"front " + std::to_string(first), "showasync " + std::to_string(first) + " 3"}));
+    const std::string w = std::to_string(first);
+    EXPECT_EQ(desktop.events, (Events{"ping " + w, "front " + w, "showasync " + w + " 3"}));
 }
 
 TEST(ClientFinder, WindowWithoutTitleReadsEmpty) {
@@ -283,10 +314,39 @@ TEST(KeyInput, CodesOutsideAByteProduceNoEvent) {
     EXPECT_EQ(desktop.events, taps(255));
 }
 
-TEST(KeyInput, ClickLeavesThePointerAtThePoint) {
+TEST(KeyInput, ClickLeavesThePointerAtThePointAndTheButtonEventsCarryIt) {
     test::FakeDesktop desktop;
     LeftClick(desktop, 119, 150);
     EXPECT_EQ(desktop.events, kClick);
+}
+
+TEST(KeyInput, NormalizedPointsMapBackToTheirPixelInEveryCorner) {
+    const ScreenRect screens[] = {
+        {0, 0, 1024, 768},         // one monitor at the origin
+        {-1280, -200, 1920, 1080}, // a second monitor left of and above the primary one
+        {0, 0, 1367, 769},         // odd sizes
+        {-1023, -333, 2921, 1081},
+        {0, 0, 11520, 2160},       // three wide monitors in a row
+        {0, 0, 1, 1},
+    };
+    for (const ScreenRect& s : screens) {
+        const int width = s.right - s.left, height = s.bottom - s.top;
+        const std::pair<int, int> points[] = {{s.left, s.top}, {s.right - 1, s.top}, {s.left, s.bottom - 1},
+                                              {s.right - 1, s.bottom - 1}, {s.left + 119, s.top + 150}};
+        for (const auto& [x, y] : points) {
+            if (x >= s.right || y >= s.bottom) continue;
+            const NormalizedPoint n = normalizedOnVirtualScreen(x, y, s);
+            EXPECT_LE(n.x, 65535u);
+            EXPECT_LE(n.y, 65535u);
+            // As Windows maps an absolute button event to a pixel of the virtual screen.
+            EXPECT_EQ(s.left + static_cast<int>(std::int64_t{n.x} * width >> 16), x) << s.left << " " << width;
+            EXPECT_EQ(s.top + static_cast<int>(std::int64_t{n.y} * height >> 16), y) << s.top << " " << height;
+        }
+        // Off the virtual screen: its nearest edge.
+        const NormalizedPoint outside = normalizedOnVirtualScreen(s.right + 50, s.top - 50, s);
+        EXPECT_EQ(s.left + static_cast<int>(std::int64_t{outside.x} * width >> 16), s.right - 1);
+        EXPECT_EQ(outside.y, 0u);
+    }
 }
 
 }  // namespace
