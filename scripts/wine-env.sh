@@ -74,19 +74,20 @@ start_environment() {
   fi
 }
 
-# Wine takes the pointer position from X events too: a window mapped or maximized under the X
-# pointer reports where that pointer stands, and a late such event can move a synthetic click
-# there. Parking the X pointer on the point the cycle clicks makes every such event agree with the
-# click. Done once the desktop is up, and again before each program, as a test may leave the
-# pointer elsewhere. Only on our own Xvfb: never move the pointer of a user's display.
+# Every test program starts with the X pointer in the middle of the screen, where a user's pointer
+# often rests and where the program never aims: a click that followed the pointer instead of
+# carrying its own point would land there, and a test would see it. (Wine takes the pointer position
+# from X events too, so a window mapped or maximized under the X pointer reports where that pointer
+# is.) A test may leave the pointer elsewhere, so this is done again before each program. Only on
+# our own Xvfb: never move the pointer of a user's display.
 park_pointer() {
   # A program that is still ending may move the pointer once more: check, and try again a while.
   for _ in $(seq 40); do
-    xdotool mousemove 119 150
-    [ "$(xdotool getmouselocation 2>/dev/null | cut -d' ' -f1-2)" = "x:119 y:150" ] && return 0
+    xdotool mousemove 512 384
+    [ "$(xdotool getmouselocation 2>/dev/null | cut -d' ' -f1-2)" = "x:512 y:384" ] && return 0
     sleep 0.05
   done
-  echo "could not park the X pointer on 119,150" >&2
+  echo "could not put the X pointer in the middle of the screen" >&2
   exit 1
 }
 

@@ -1,6 +1,9 @@
 // Enable, Disable and the input checks through the user interface, and the cycle they start.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "E2eSupport.h"
 #include "shell/ControlIds.h"
 
@@ -61,17 +64,39 @@ TEST(Arming, ClientLosingTheFrontGivesTheCycleUpUntilTheNextTick) {
     EXPECT_EQ(client.inputLog(), retried);
 }
 
-TEST(Arming, HungClientGetsNothingTheProgramKeepsAnsweringAndTheNextTickWorksIt) {
-    // The client, in front and maximized, stops answering for longer than the 5 s after which
-    // Windows counts it as hung, and a tick comes meanwhile. Its title still reads.
+TEST(Arming, OwnMinuteWorksAClientIdleSinceItCameUpAndTheClickLandsWhileThePointerMoves) {
+    // As a user runs it: no posted tick, the program's own one-minute timer. The client has sat idle
+    // for that minute, and meanwhile the user's mouse keeps moving, the cycle's click included.
+    e2e::StandIn client;
+    e2e::App app;
+    std::atomic<bool> moving{true};
+    std::thread mouse([&] {
+        // Not before the cycle has begun (the client maximized): a pointer moving over the client
+        // would keep it from being idle.
+        while (moving && !IsZoomed(client.window())) Sleep(10);
+        // As fast as it goes, so that the pointer moves between the cycle's steps too.
+        for (int i = 0; moving; ++i) SetCursorPos(i % 2 ? 700 : 300, i % 2 ? 500 : 600);
+    });
+    enable(app, "2", "0");
+    const auto expected = e2e::completedCycle(2);
+    e2e::waitUntil([&] { return client.inputLog().size() >= expected.size(); }, 80000);
+    moving = false;
+    mouse.join();
+    EXPECT_EQ(client.inputLog(), expected);
+    EXPECT_TRUE(IsZoomed(client.window()));
+}
+
+TEST(Arming, ClientFrozenInFrontGetsNothingTheProgramKeepsAnsweringAndTheNextTickWorksIt) {
+    // The client, in front and maximized, stops answering for 3 s, well within the 5 s after which
+    // Windows would call it hung, and the tick comes a second into that. Its title still reads.
     e2e::StandIn client;
     e2e::App app;
     app.setText(ids::timeunits, "Hours");
     enable(app, "2", "0");
     SetForegroundWindow(client.window());
     ShowWindow(client.window(), SW_MAXIMIZE);
-    ASSERT_TRUE(client.hang(9000));
-    ASSERT_TRUE(e2e::waitUntil([&] { return IsHungAppWindow(client.window()) != FALSE; }, 8000));
+    ASSERT_TRUE(client.hang(3000));
+    Sleep(1000);
     app.tick();
     // Posted only: a thread blocked in a call to the client would still answer a sent message.
     app.trayCallback(515);
@@ -87,6 +112,27 @@ TEST(Arming, HungClientGetsNothingTheProgramKeepsAnsweringAndTheNextTickWorksIt)
     PostMessageA(app.window(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(app.waitForExit());
     EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{"2", "0", "Hours"}));
+}
+
+TEST(Arming, ClientFrozenBehindTheUsersWindowStaysThereAndNothingIsClicked) {
+    // The user works in another program's window, which lies under the click point; the client,
+    // behind it and not maximized, stops answering for 3 s, and the tick comes a second into that.
+    e2e::StandIn users("--title Notes");
+    e2e::StandIn client;
+    e2e::App app;
+    enable(app, "1", "0");
+    SetWindowPos(users.window(), HWND_TOP, 0, 0, 640, 420, 0);
+    SetForegroundWindow(users.window());
+    ASSERT_TRUE(e2e::waitUntil([&] { return GetForegroundWindow() == users.window(); }));
+    ASSERT_TRUE(client.hang(3000));
+    Sleep(1000);
+    app.tick();
+    ASSERT_TRUE(client.waitForLogLine("hang over"));
+    Sleep(1500);
+    EXPECT_EQ(GetForegroundWindow(), users.window());
+    EXPECT_EQ(users.inputLog(), std::vector<std::string>{});
+    EXPECT_EQ(client.inputLog(), std::vector<std::string>{});
+    EXPECT_FALSE(IsZoomed(client.window()));
 }
 
 TEST(Arming, WithoutTheClientTheProgramSaysSoAndEndsWithItsSettingsSaved) {
@@ -151,6 +197,29 @@ TEST(Arming, NumberBoxesTakeDigitsOnly) {
     }
 }
 
+TEST(Arming, AfterTheMessageTheUserTypesOnInTheSameBox) {
+    // Real keys, as a user types: a letter in the downloads box brings the message, Enter closes it,
+    // and the next digit goes into the same box.
+    e2e::App app;
+    SetForegroundWindow(app.window());
+    ASSERT_TRUE(e2e::waitUntil([&] { return GetForegroundWindow() == app.window(); }));
+    for (int i = 0; i < 10 && app.focus() != app.control(ids::numberdl); ++i) {
+        e2e::pressKeys({VK_TAB});
+        Sleep(100);
+    }
+    ASSERT_EQ(app.focus(), app.control(ids::numberdl));
+    e2e::pressKeys({'A'});
+    auto box = e2e::waitForMessageBox(app.processId());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->text, "Only enter numbers, please");
+    e2e::pressKeys({VK_RETURN});
+    ASSERT_TRUE(e2e::waitUntil([&] { return !IsWindow(box->box); }));
+    EXPECT_TRUE(e2e::waitUntil([&] { return GetForegroundWindow() == app.window(); }, 5000));
+    EXPECT_EQ(app.focus(), app.control(ids::numberdl));
+    e2e::pressKeys({'7'});
+    EXPECT_TRUE(e2e::waitUntil([&] { return app.text(ids::numberdl).find('7') != std::string::npos; }, 5000));
+}
+
 TEST(Arming, UnitOutsideTheListIsRefusedAndTheBoxReset) {
     e2e::App app;
     app.setText(ids::timeunits, "Seconds");
@@ -159,6 +228,7 @@ TEST(Arming, UnitOutsideTheListIsRefusedAndTheBoxReset) {
     EXPECT_TRUE(e2e::waitUntil([&] { return app.text(ids::timeunits) == "Minutes"; }));
     EXPECT_EQ(app.text(ids::Label4), "Status: Disabled");
     EXPECT_TRUE(app.visible());
+    EXPECT_TRUE(e2e::waitUntil([&] { return GetForegroundWindow() == app.window(); }, 5000));
     EXPECT_TRUE(IsWindowEnabled(app.control(ids::go)));
 }
 
