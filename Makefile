@@ -1,10 +1,11 @@
 # make run    installs what is missing, builds, starts Trawlix beside the stand-in client
 # make test   installs what is missing, builds, runs every test
 # make bench  figures and the soak under Wine (about 20 minutes), written to docs/PERFORMANCE.md
+# make format lays out the C++ sources as .clang-format says
 BUILD := build
 JOBS ?= 2
 
-.PHONY: all deps build package run test bench screenshots clean
+.PHONY: all deps build package run test bench screenshots format clean
 
 all: build
 
@@ -48,6 +49,10 @@ run: build
 
 screenshots: build
 	bash scripts/screenshots.sh $(BUILD)
+
+# The files git knows, as the format test (build.format) checks them.
+format: deps
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format -i --style=file
 
 clean:
 	rm -rf $(BUILD)

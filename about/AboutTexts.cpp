@@ -7,6 +7,8 @@ std::string blanks(std::size_t count) { return std::string(count, ' '); }
 }  // namespace
 
 std::string featureList() {
+    // Laid out by hand: one item a line, with the blanks that follow it.
+    // clang-format off
     return "Key Features" + blanks(81) +
            "1. Auto find more sources, resume, an clear downloaded and erroneous" + blanks(86) +
            "2. Auto window maximization and checking to ensure stability and correct functionality" + blanks(65) +
@@ -14,6 +16,7 @@ std::string featureList() {
            "4. Minimizes into the systray, ready for operation by popup menu" + blanks(2) +
            "5. Absolutely free! However, if you enjoy the program, please click on donate and keep the updates "
            "coming and encourage the author!";
+    // clang-format on
 }
 
 std::vector<std::string> splitAtBlankRuns(const std::string& text) {

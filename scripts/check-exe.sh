@@ -29,7 +29,7 @@ printf 'DllCharacteristics: 0x%x\n' "$characteristics"
 (( (characteristics & flags) == flags )) || fail "DllCharacteristics lacks $(printf '0x%x' $((flags & ~characteristics)))"
 
 dlls=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$dump" | sort -u)
-echo "imports:" $dlls
+echo "imports: ${dlls//$'\n'/ }"
 for dll in $dlls; do
   case "$dll" in
     kernel32.dll|user32.dll|gdi32.dll|shell32.dll|advapi32.dll|comctl32.dll|msvcrt.dll) ;;
@@ -44,7 +44,7 @@ known=$(awk -v arch="$arch" '!/^#/ && NF >= 2 && (NF == 2 || $3 == arch) {print 
           "$here/windows-xp-imports.txt" | sort -u)
 echo "imported functions: $(wc -l <<<"$imports")"
 unknown=$(comm -23 <(echo "$imports") <(echo "$known"))
-[ -z "$unknown" ] || fail "imports functions not on scripts/windows-xp-imports.txt (confirm the oldest Windows that has each, or resolve it at run time):" $unknown
+[ -z "$unknown" ] || fail "imports functions not on scripts/windows-xp-imports.txt (confirm the oldest Windows that has each, or resolve it at run time): ${unknown//$'\n'/, }"
 ! grep -Eq '^\s*[0-9]+\s+\.debug' <<<"$dump" || fail "has debug sections"
 
 size=$(stat -c %s "$exe")

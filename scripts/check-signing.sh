@@ -21,6 +21,7 @@ openssl pkcs12 -export -inkey key.pem -in cert.pem -passout env:password -out si
 # The signing tools run through stand-ins that log their command lines.
 mkdir bin
 for tool in osslsigncode makensis; do
+  # shellcheck disable=SC2016  # $0 and $* are the stand-in's own, expanded when it runs
   printf '#!/bin/sh\necho "$0 $*" >>%s/commands\nexec %s "$@"\n' "$scratch" "$(command -v "$tool")" >"bin/$tool"
   chmod +x "bin/$tool"
 done
@@ -30,14 +31,14 @@ cat output
 grep -q 'osslsigncode sign' commands || fail "osslsigncode was not run"
 ! grep -qF -e "$password" output commands || fail "the password was printed or on a command line"
 passfile=$(grep -o -- '-readpass [^ ]*' commands | head -1 | cut -d' ' -f2)
-[ -n "$passfile" ] && [ ! -e "$passfile" ] || fail "the password file '$passfile' was left behind"
+[[ -n $passfile && ! -e $passfile ]] || fail "the password file '$passfile' was left behind"
 
 (cd package && sha256sum -c SHA256SUMS) || fail "SHA256SUMS does not match"
 7z x -osetup "package/Trawlix-$version-setup.exe" >/dev/null
 for arch in win32 win64; do unzip -q -d "$arch" "package/Trawlix-$version-$arch.zip"; done
 for exe in "package/Trawlix-$version-setup.exe" setup/Trawlix.exe setup/uninstall.exe \
            "win32/Trawlix-$version/Trawlix.exe" "win64/Trawlix-$version/Trawlix.exe"; do
-  osslsigncode verify -CAfile cert.pem -in "$exe" >verify.log 2>&1 && grep -q 'digest algorithm *: SHA256' verify.log ||
+  { osslsigncode verify -CAfile cert.pem -in "$exe" >verify.log 2>&1 && grep -q 'digest algorithm *: SHA256' verify.log; } ||
     { cat verify.log; fail "$exe: no valid SHA-256 signature by the test certificate"; }
   echo "$exe: signed"
 done

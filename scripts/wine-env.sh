@@ -24,7 +24,7 @@ export WINEPREFIX="$state/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES
 
 stop_environment() {
   if [ -f "$state/env" ]; then
-    # shellcheck disable=SC1091
+    # shellcheck source=/dev/null  # written by start_environment, so not there to read beforehand
     . "$state/env"
     "$WINESERVER" -k 2>/dev/null || true
   fi
@@ -49,7 +49,8 @@ start_environment() {
     echo $! >"$state/xvfb.pid"
     for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
     [ -s "$state/display" ] || { echo "Xvfb did not start" >&2; cat "$state/xvfb.log" >&2; exit 1; }
-    export DISPLAY=":$(head -n1 "$state/display")"
+    DISPLAY=":$(head -n1 "$state/display")"
+    export DISPLAY
   fi
 
   if [ ! -f "$WINEPREFIX/.trawlix-ready" ]; then
@@ -96,7 +97,7 @@ case "$action" in
   stop) stop_environment ;;
   run)
     [ -f "$state/env" ] || { echo "the test environment is not started" >&2; exit 1; }
-    # shellcheck disable=SC1090
+    # shellcheck source=/dev/null  # written by start_environment, so not there to read beforehand
     . "$state/env"
     [ -z "${TRAWLIX_OWN_XVFB:-}" ] || park_pointer
     exec "$WINE" "$@" </dev/null

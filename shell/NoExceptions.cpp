@@ -14,8 +14,10 @@ void* operator new(std::size_t size) {
     std::abort();
 }
 
+// NOLINTBEGIN(bugprone-reserved-identifier): the library's own names, which these take the place of
 namespace std {
 void __throw_bad_alloc() { abort(); }
 void __throw_length_error(const char*) { abort(); }
 void __throw_out_of_range_fmt(const char*, ...) { abort(); }
 }  // namespace std
+// NOLINTEND(bugprone-reserved-identifier)

@@ -111,7 +111,7 @@ std::string Win32APIcalls::AppPath() {
             break;
         }
         if (size >= 32768) return {};
-        path.resize(size * 2);
+        path.resize(path.size() * 2);
     }
     return programFolderOf(path);
 }

@@ -28,6 +28,8 @@
 
 namespace {
 
+// Laid out by hand: a line for each menu, as the menus group their commands.
+// clang-format off
 enum CommandId : int {
     // Menu bar. The second menu's fifth item is the one the key script picks.
     IDM_OPEN_FOLDER = 100, IDM_EXIT,
@@ -54,6 +56,7 @@ constexpr CommandText kCommandTexts[] = {
     {IDM_MORE_SOURCES, "more sources"}, {IDM_CANCEL, "cancel"},
     {IDM_CLEAR_FINISHED, "clear finished"}, {IDM_DETAILS, "details"},
 };
+// clang-format on
 
 constexpr const char* kRows[] = {
     "example-file-1.iso\t42%\tdownloading",
