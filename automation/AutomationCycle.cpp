@@ -6,9 +6,7 @@
 
 namespace trawlix {
 
-double downloadsToWorkOn(const std::string& downloadCount) {
-    return parseNumberText(downloadCount).value_or(0);
-}
+double downloadsToWorkOn(const std::string& downloadCount) { return parseNumberText(downloadCount).value_or(0); }
 
 TickResult AutomationCycle::Timer_Timer() {
     // Ticks keep coming while the "not running" message is open; the program ends when it closes.

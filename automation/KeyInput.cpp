@@ -28,7 +28,8 @@ void KeyPress(APIcalls& api, const std::int32_t& KeyCode) {
 }
 
 NormalizedPoint normalizedOnVirtualScreen(int x, int y, const ScreenRect& virtualScreen) {
-    return {normalized(x, virtualScreen.left, virtualScreen.right), normalized(y, virtualScreen.top, virtualScreen.bottom)};
+    return {normalized(x, virtualScreen.left, virtualScreen.right),
+            normalized(y, virtualScreen.top, virtualScreen.bottom)};
 }
 
 void LeftClick(APIcalls& api, int x, int y) {

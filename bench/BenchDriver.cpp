@@ -180,7 +180,8 @@ int figures(int runs, int starts, int idleSeconds) {
         const std::string name = programs[i]->program->name;
         print("cpu_ms_per_min." + name, (after.cpuMs - before[i].cpuMs) / minutes);
         print("wakeups_per_min." + name, static_cast<double>(after.voluntary - before[i].voluntary) / minutes);
-        print("preemptions_per_min." + name, static_cast<double>(after.nonvoluntary - before[i].nonvoluntary) / minutes);
+        print("preemptions_per_min." + name,
+              static_cast<double>(after.nonvoluntary - before[i].nonvoluntary) / minutes);
         print("threads." + name, after.threads);
     }
     printLoad("idle-window-end");
@@ -198,11 +199,13 @@ public:
     explicit CycleCheck(e2e::StandIn& client) : client_(client) {}
     bool next(int downloads, double timeoutMs) {
         const std::vector<std::string> expected = e2e::completedCycle(downloads);
-        waitFor([&] {
-            const std::vector<std::string> more = client_.newInput();
-            pending_.insert(pending_.end(), more.begin(), more.end());
-            return pending_.size() >= expected.size();
-        }, timeoutMs);
+        waitFor(
+            [&] {
+                const std::vector<std::string> more = client_.newInput();
+                pending_.insert(pending_.end(), more.begin(), more.end());
+                return pending_.size() >= expected.size();
+            },
+            timeoutMs);
         const bool exact = pending_.size() >= expected.size() &&
                            std::equal(expected.begin(), expected.end(), pending_.begin());
         if (exact) {
@@ -329,8 +332,9 @@ int soak(int cycles, int abouts, int restores) {
     for (int i = 0; i < abouts; ++i) {
         app.command(ids::mnuAbout);
         HWND about = nullptr;
-        waitFor([&] { return (about = e2e::findTopLevelWindow(app.processId(), aboutCaption)) && IsWindowVisible(about); },
-                20000);
+        waitFor(
+            [&] { return (about = e2e::findTopLevelWindow(app.processId(), aboutCaption)) && IsWindowVisible(about); },
+            20000);
         if (!about) {
             ++aboutFailures;
             continue;

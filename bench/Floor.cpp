@@ -60,7 +60,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     RECT frame{0, 0, 455, 181};
     AdjustWindowRectEx(&frame, kStyle, menuBar != nullptr, 0);
     HWND window = CreateWindowExA(0, "BenchFloor", "Bench floor", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, instance, nullptr);
+                                  frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, instance,
+                                  nullptr);
     if (!window) return 1;
 #ifdef BENCH_FLOOR_CONTROLS
     addControls(window, instance);

@@ -79,8 +79,9 @@ DWORD handleCount(DWORD processId) {
     std::vector<unsigned char> buffer(1 << 20);
     ULONG needed = 0;
     NTSTATUS status;
-    while ((status = NtQuerySystemInformation(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                                              &needed)) == static_cast<NTSTATUS>(0xC0000004L))  // too small
+    while (
+        (status = NtQuerySystemInformation(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                                           &needed)) == static_cast<NTSTATUS>(0xC0000004L))  // too small
         buffer.resize(buffer.size() * 2);
     if (status != 0) return 0;
     const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());

@@ -31,8 +31,7 @@ std::optional<double> parseNumberText(const std::string& text) {
     const double value = std::strtod(body.c_str(), &read);
     if (read != body.c_str() + body.size()) return std::nullopt;
     // Hundreds of digits: beyond a double, or below its smallest value.
-    if (std::isinf(value) || (value == 0 && body.find_first_of("123456789") != std::string::npos))
-        return std::nullopt;
+    if (std::isinf(value) || (value == 0 && body.find_first_of("123456789") != std::string::npos)) return std::nullopt;
     return value;
 }
 

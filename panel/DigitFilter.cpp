@@ -1,6 +1,5 @@
 #include "DigitFilter.h"
 
-
 namespace trawlix {
 
 bool digitKeyPasses(std::uint16_t code) { return code == 8 || code == 127 || (code >= '0' && code <= '9'); }

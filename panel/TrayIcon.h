@@ -9,8 +9,8 @@ namespace trawlix {
 
 inline constexpr std::uint32_t kTrayCallbackMessage = 512;  // WM_MOUSEMOVE
 inline constexpr std::uint32_t kTrayIconId = 1;
-inline constexpr int kTrayDoubleClick = 515;                // WM_LBUTTONDBLCLK
-inline constexpr int kTrayRightButtonDown = 516;            // WM_RBUTTONDOWN
+inline constexpr int kTrayDoubleClick = 515;      // WM_LBUTTONDBLCLK
+inline constexpr int kTrayRightButtonDown = 516;  // WM_RBUTTONDOWN
 
 // Process-wide, as the shell knows the icon by this one record.
 extern TrayIconRecord trayIcon;

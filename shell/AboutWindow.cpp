@@ -198,7 +198,8 @@ void frmAbout::createControls() {
     lblDisclaimer_ = addControl("STATIC", note.c_str(), label, 255, 2745, 3870, 1305, idLblDisclaimer);
 
     // Pin the stacking order rather than rely on where the system inserts new children.
-    const HWND stack[] = {cmdEmailme_, Command1_, picIcon_, cmdOK_, Label3_, Label2_, Label1_, lblTitle_, lblDisclaimer_};
+    const HWND stack[] = {cmdEmailme_, Command1_, picIcon_,  cmdOK_,        Label3_,
+                          Label2_,     Label1_,   lblTitle_, lblDisclaimer_};
     for (std::size_t i = 1; i < sizeof stack / sizeof stack[0]; ++i)
         SetWindowPos(stack[i], stack[i - 1], 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
@@ -254,10 +255,8 @@ void frmAbout::moveFocus(bool backwards) {
     for (int i = 0; i < count; ++i)
         if (order[i] == focus) at = i;
     int next;
-    if (at < 0)
-        next = backwards ? count - 1 : 0;
-    else
-        next = (at + (backwards ? count - 1 : 1)) % count;
+    if (at < 0) next = backwards ? count - 1 : 0;
+    else next = (at + (backwards ? count - 1 : 1)) % count;
     SetFocus(order[next]);
 }
 

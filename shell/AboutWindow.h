@@ -31,8 +31,8 @@ private:
     void Label3_Click();
 
     void createControls();
-    HWND addControl(const char* className, const char* text, DWORD style, int left, int top, int width,
-                    int height, int id);
+    HWND addControl(const char* className, const char* text, DWORD style, int left, int top, int width, int height,
+                    int id);
     void onCommand(int id, int code);
     void moveFocus(bool backwards);
     void showAsDefault(HWND focused);

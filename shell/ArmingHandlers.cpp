@@ -75,7 +75,8 @@ bool Trawlix::NumberBox_KeyPress(WPARAM& code) {
     return code != 0;
 }
 
-LRESULT CALLBACK Trawlix::NumberBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+LRESULT CALLBACK Trawlix::NumberBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR self) {
     switch (message) {
     case WM_GETDLGCODE: {
         // Enter and Esc are typed characters here (the filter answers them), not dialog keys.

@@ -38,8 +38,7 @@ const ControlSpec kControls[] = {
     {ids::Label3, "STATIC", "Every", SS_LEFT, 0, 72, 88, 33, 17},
     {ids::interval, "EDIT", "10", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, 112, 88, 105, 21},
     // The height includes the drop-down list.
-    {ids::timeunits, "COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0, 224, 88, 129,
-     120},
+    {ids::timeunits, "COMBOBOX", "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0, 224, 88, 129, 120},
     {ids::Label4, "STATIC", "Status: Disabled", SS_LEFT, 0, 184, 152, 81, 17},
     {ids::Command1, "BUTTON", "Exit", BS_PUSHBUTTON | WS_TABSTOP, 0, 288, 120, 73, 25},
 };
@@ -180,17 +179,38 @@ void Trawlix::CreateControls() {
 
 void Trawlix::OnCommand(int id) {
     switch (id) {
-    case ids::go: go_Click(); break;
-    case ids::stops: stops_Click(); break;
-    case ids::Command1: Command1_Click(); break;
-    case ids::mnusave: mnusave_Click(); break;
-    case ids::mnuAbout: mnuAbout_Click(); break;
-    case ids::mnuDonate: mnuDonate_Click(); break;
-    case ids::mnuShow: mnuShow_Click(); break;
-    case ids::mnuEnable: mnuEnable_Click(); break;
-    case ids::mnuDisable: mnuDisable_Click(); break;
-    case ids::mnuExit: mnuExit_Click(); break;
-    default: break;
+    case ids::go:
+        go_Click();
+        break;
+    case ids::stops:
+        stops_Click();
+        break;
+    case ids::Command1:
+        Command1_Click();
+        break;
+    case ids::mnusave:
+        mnusave_Click();
+        break;
+    case ids::mnuAbout:
+        mnuAbout_Click();
+        break;
+    case ids::mnuDonate:
+        mnuDonate_Click();
+        break;
+    case ids::mnuShow:
+        mnuShow_Click();
+        break;
+    case ids::mnuEnable:
+        mnuEnable_Click();
+        break;
+    case ids::mnuDisable:
+        mnuDisable_Click();
+        break;
+    case ids::mnuExit:
+        mnuExit_Click();
+        break;
+    default:
+        break;
     }
 }
 

@@ -153,10 +153,12 @@ std::string freshLog(const std::string& path) {
 App::App(bool keepSettings, const std::string& folder, const std::string& arguments, const std::string& exe)
     : process_(afterSettings(keepSettings, exe), arguments, folder) {
     // Up once the window is on the desktop, or hidden behind its icon (a start with /enable).
-    waitUntil([&] {
-        window_ = findTopLevelWindow(process_.id(), "Trawlix 1.10");
-        return window_ && (IsWindowVisible(window_) || e2e::iconPresent(window_));
-    }, 60000);
+    waitUntil(
+        [&] {
+            window_ = findTopLevelWindow(process_.id(), "Trawlix 1.10");
+            return window_ && (IsWindowVisible(window_) || e2e::iconPresent(window_));
+        },
+        60000);
 }
 
 void App::setText(int id, const std::string& text) const {
@@ -244,8 +246,7 @@ std::string nextLogPath() {
 }  // namespace
 
 StandIn::StandIn(const std::string& options)
-    : logPath_(nextLogPath()),
-      process_("StandInClient.exe", freshLog(logPath_).append(" ").append(options)) {
+    : logPath_(nextLogPath()), process_("StandInClient.exe", freshLog(logPath_).append(" ").append(options)) {
     // By its class: options may give it another title.
     WindowSearch search{process_.id(), "", "TrawlixStandInClient", nullptr};
     waitUntil([&] { return !EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search)) && search.found; }, 60000);
@@ -283,11 +284,13 @@ std::vector<std::string> StandIn::newInput() {
 }
 
 bool StandIn::waitForLogLine(const std::string& line, int timeoutMs) const {
-    return waitUntil([&] {
-        for (const auto& l : log())
-            if (l == line) return true;
-        return false;
-    }, timeoutMs);
+    return waitUntil(
+        [&] {
+            for (const auto& l : log())
+                if (l == line) return true;
+            return false;
+        },
+        timeoutMs);
 }
 
 bool StandIn::hang(DWORD milliseconds) const {

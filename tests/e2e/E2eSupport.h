@@ -131,7 +131,7 @@ public:
 
 private:
     std::string logPath_;
-    std::ifstream newInputFile_;    // kept open: newInput is called every few milliseconds
+    std::ifstream newInputFile_;       // kept open: newInput is called every few milliseconds
     std::streamoff newInputFrom_ = 0;  // where the first line newInput has not returned begins
     Process process_;
     HWND window_ = nullptr;

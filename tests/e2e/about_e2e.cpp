@@ -119,15 +119,17 @@ public:
     // The files opened so far, waiting until there are `count` of them.
     std::vector<std::string> opened(std::size_t count) const {
         std::vector<std::string> lines;
-        e2e::waitUntil([&] {
-            lines.clear();
-            std::ifstream file(log_);
-            for (std::string line; std::getline(file, line);) {
-                while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
-                lines.push_back(line);
-            }
-            return lines.size() >= count;
-        }, 10000);
+        e2e::waitUntil(
+            [&] {
+                lines.clear();
+                std::ifstream file(log_);
+                for (std::string line; std::getline(file, line);) {
+                    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+                    lines.push_back(line);
+                }
+                return lines.size() >= count;
+            },
+            10000);
         return lines;
     }
 

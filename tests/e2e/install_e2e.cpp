@@ -73,7 +73,9 @@ TEST(Installer, SilentInstallPutsEverythingInPlaceAndTheProgramStartsFromItsFold
     EXPECT_TRUE(sameContents(folder + "\\Trawlix.exe", e2e::binDir() + "\\Trawlix.exe"));
     EXPECT_TRUE(exists(startMenuShortcut()));
 
-    auto registration = [](const char* name) { return e2e::userRegistryText(kUninstallKey, name).value_or("(missing)"); };
+    auto registration = [](const char* name) {
+        return e2e::userRegistryText(kUninstallKey, name).value_or("(missing)");
+    };
     EXPECT_EQ(registration("DisplayName"), "Trawlix");
     EXPECT_EQ(registration("DisplayVersion"), "1.10");
     EXPECT_EQ(registration("DisplayIcon"), folder + "\\Trawlix.exe,0");

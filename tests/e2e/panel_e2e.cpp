@@ -92,8 +92,8 @@ TEST(MainWindow, StoredTextsAreShownAsStoredAndDamagedOnesAsDefaults) {
 std::string accessibleName(HWND control) {
     IAccessible* accessible = nullptr;
     // __uuidof: MinGW's oleacc library also exports a symbol of IID_IAccessible's name, not the GUID.
-    const HRESULT result =
-        AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&accessible));
+    const HRESULT result = AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                                      reinterpret_cast<void**>(&accessible));
     if (FAILED(result)) return "(no accessible object: " + std::to_string(static_cast<unsigned long>(result)) + ")";
     VARIANT self{};
     self.vt = VT_I4;
@@ -135,9 +135,11 @@ TEST(MainWindow, ScreenReaderNamesEachFieldByItsLabelAndTabKeepsItsOrder) {
     HWND window = e2e::findTopLevelWindow(GetCurrentProcessId(), "Trawlix 1.10");
     ASSERT_TRUE(window);
     auto control = [&](int id) { return GetDlgItem(window, id); };
-    const std::pair<int, const char*> names[] = {
-        {ids::numberdl, "Number of simulatneous downloads you want in KaZaA"}, {ids::interval, "Every"},
-        {ids::go, "Enable"}, {ids::stops, "Disable"}, {ids::Command1, "Exit"}};
+    const std::pair<int, const char*> names[] = {{ids::numberdl, "Number of simulatneous downloads you want in KaZaA"},
+                                                 {ids::interval, "Every"},
+                                                 {ids::go, "Enable"},
+                                                 {ids::stops, "Disable"},
+                                                 {ids::Command1, "Exit"}};
     for (const auto& [id, name] : names) EXPECT_EQ(accessibleName(control(id)), name) << id;
     EXPECT_EQ(nameByWindowsRule(control(ids::timeunits)), "Every");
 

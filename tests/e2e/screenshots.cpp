@@ -97,7 +97,8 @@ int main(int argc, char** argv) {
 
     app.command(trawlix::ids::mnuAbout);
     HWND about = nullptr;
-    e2e::waitUntil([&] { return (about = e2e::findTopLevelWindow(app.processId(), "About Trawlix 1.10 - By Orvane")); });
+    e2e::waitUntil(
+        [&] { return (about = e2e::findTopLevelWindow(app.processId(), "About Trawlix 1.10 - By Orvane")); });
     Sleep(500);
     ok = about && saveWindow(about, folder + "\\about-box.bmp") && ok;
     PostMessageA(about, WM_CLOSE, 0, 0);

@@ -156,8 +156,7 @@ bool StandInClient::Create(HINSTANCE instance, int show) {
     if (!RegisterClassA(&wc)) return false;
 
     HMENU bar = CreateMenu();
-    HMENU file = CreatePopupMenu(), view = CreatePopupMenu(), transfers = CreatePopupMenu(),
-          help = CreatePopupMenu();
+    HMENU file = CreatePopupMenu(), view = CreatePopupMenu(), transfers = CreatePopupMenu(), help = CreatePopupMenu();
     AppendMenuA(file, MF_STRING, IDM_OPEN_FOLDER, "&Open download folder");
     AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(file, MF_STRING, IDM_EXIT, "E&xit");
@@ -176,8 +175,8 @@ bool StandInClient::Create(HINSTANCE instance, int show) {
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(transfers), "&Transfers");
     AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
 
-    hwnd_ = CreateWindowExA(0, wc.lpszClassName, title_, WS_OVERLAPPEDWINDOW,
-                            CW_USEDEFAULT, CW_USEDEFAULT, 640, 420, nullptr, bar, instance, this);
+    hwnd_ = CreateWindowExA(0, wc.lpszClassName, title_, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 640, 420,
+                            nullptr, bar, instance, this);
     if (!hwnd_) return false;
     ShowWindow(hwnd_, show);
     UpdateWindow(hwnd_);
@@ -209,9 +208,15 @@ LRESULT CALLBACK StandInClient::WndProcThunk(HWND hwnd, UINT message, WPARAM wPa
 
 LRESULT StandInClient::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE: Form_Load(); return 0;
-    case WM_SIZE: Form_Resize(LOWORD(lParam), HIWORD(lParam)); return 0;
-    case WM_SETFOCUS: SetFocus(list_); return 0;
+    case WM_CREATE:
+        Form_Load();
+        return 0;
+    case WM_SIZE:
+        Form_Resize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_SETFOCUS:
+        SetFocus(list_);
+        return 0;
     case WM_CONTEXTMENU:
         // Only the download list has a menu; the title bar keeps the system menu.
         if (reinterpret_cast<HWND>(wParam) != list_) break;
@@ -220,8 +225,12 @@ LRESULT StandInClient::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (lParam == 0) Menu_Click(LOWORD(wParam));
         return 0;
-    case WM_DESTROY: Form_Unload(); return 0;
-    case WM_APP: Form_Hang(static_cast<DWORD>(wParam)); return 0;
+    case WM_DESTROY:
+        Form_Unload();
+        return 0;
+    case WM_APP:
+        Form_Hang(static_cast<DWORD>(wParam));
+        return 0;
     }
     return DefWindowProcA(hwnd_, message, wParam, lParam);
 }
@@ -238,8 +247,8 @@ void StandInClient::Form_Load() {
                                 LBS_NOINTEGRALHEIGHT,
                             0, 0, 0, 0, hwnd_, nullptr, instance, nullptr);
     events_ = CreateWindowExA(WS_EX_CLIENTEDGE, "LISTBOX", "",
-                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOSEL | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0,
-                              hwnd_, nullptr, instance, nullptr);
+                              WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOSEL | LBS_NOINTEGRALHEIGHT, 0, 0, 0, 0, hwnd_,
+                              nullptr, instance, nullptr);
     for (HWND child : {info_, list_, events_}) SendMessageA(child, WM_SETFONT, font, FALSE);
     // After WM_SETFONT, which resets the row height.
     SendMessageA(list_, LB_SETITEMHEIGHT, 0, kRowHeight);
@@ -310,13 +319,27 @@ void StandInClient::Form_Hang(DWORD milliseconds) {
 
 void StandInClient::Menu_Click(int id) {
     switch (id) {
-    case IDM_SHOW_TRANSFERS: mnuShowTransfers_Click(); return;
-    case IDM_RESUME: RowCommand(id, " [resumed]"); return;
-    case IDM_PAUSE: RowCommand(id, " [paused]"); return;
-    case IDM_MORE_SOURCES: RowCommand(id, " [more sources]"); return;
-    case IDM_CANCEL: RowCommand(id, " [cancelled]"); return;
-    case IDM_DETAILS: RowCommand(id, ""); return;
-    case IDM_CLEAR_FINISHED: ClearFinished(); return;
+    case IDM_SHOW_TRANSFERS:
+        mnuShowTransfers_Click();
+        return;
+    case IDM_RESUME:
+        RowCommand(id, " [resumed]");
+        return;
+    case IDM_PAUSE:
+        RowCommand(id, " [paused]");
+        return;
+    case IDM_MORE_SOURCES:
+        RowCommand(id, " [more sources]");
+        return;
+    case IDM_CANCEL:
+        RowCommand(id, " [cancelled]");
+        return;
+    case IDM_DETAILS:
+        RowCommand(id, "");
+        return;
+    case IDM_CLEAR_FINISHED:
+        ClearFinished();
+        return;
     }
     for (const auto& c : kCommandTexts)
         if (c.id == id) Record(std::string("command ") + c.text);
@@ -375,12 +398,26 @@ LRESULT CALLBACK StandInClient::MouseHook(int code, WPARAM wParam, LPARAM lParam
         const char* what = nullptr;
         switch (wParam) {
         // A second press within the double-click time comes as a double click; it is still a press.
-        case WM_LBUTTONDOWN: case WM_NCLBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_NCLBUTTONDBLCLK:
-            what = "button down "; break;
-        case WM_LBUTTONUP: case WM_NCLBUTTONUP: what = "button up "; break;
-        case WM_RBUTTONDOWN: case WM_NCRBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_NCRBUTTONDBLCLK:
-            what = "rbutton down "; break;
-        case WM_RBUTTONUP: case WM_NCRBUTTONUP: what = "rbutton up "; break;
+        case WM_LBUTTONDOWN:
+        case WM_NCLBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_NCLBUTTONDBLCLK:
+            what = "button down ";
+            break;
+        case WM_LBUTTONUP:
+        case WM_NCLBUTTONUP:
+            what = "button up ";
+            break;
+        case WM_RBUTTONDOWN:
+        case WM_NCRBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+        case WM_NCRBUTTONDBLCLK:
+            what = "rbutton down ";
+            break;
+        case WM_RBUTTONUP:
+        case WM_NCRBUTTONUP:
+            what = "rbutton up ";
+            break;
         }
         if (what) {
             const POINT& pt = reinterpret_cast<MOUSEHOOKSTRUCT*>(lParam)->pt;

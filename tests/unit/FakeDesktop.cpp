@@ -36,7 +36,8 @@ void FakeDesktop::keybd_event(std::uint8_t vk, std::uint8_t scan, std::uint32_t 
     std::string event = (flags & KEYEVENTF_KEYUP_FLAG ? "up " : "down ") + std::to_string(vk);
     // Anything but a plain key (scan code, extended flag, extra data) is spelled out so tests see it.
     if (scan != 0 || (flags & ~KEYEVENTF_KEYUP_FLAG) != 0 || extra != 0)
-        event += " scan=" + std::to_string(scan) + " flags=" + std::to_string(flags) + " extra=" + std::to_string(extra);
+        event += " scan=" + std::to_string(scan) + " flags=" + std::to_string(flags) +
+                 " extra=" + std::to_string(extra);
     record(event);
 }
 
@@ -77,11 +78,16 @@ bool FakeDesktop::SetCursorPos(int x, int y) {
 int FakeDesktop::GetSystemMetrics(int index) {
     const ScreenRect screen = virtualScreen();
     switch (index) {
-    case SM_XVIRTUALSCREEN_INDEX: return screen.left;
-    case SM_YVIRTUALSCREEN_INDEX: return screen.top;
-    case SM_CXVIRTUALSCREEN_INDEX: return screen.right - screen.left;
-    case SM_CYVIRTUALSCREEN_INDEX: return screen.bottom - screen.top;
-    default: return 0;
+    case SM_XVIRTUALSCREEN_INDEX:
+        return screen.left;
+    case SM_YVIRTUALSCREEN_INDEX:
+        return screen.top;
+    case SM_CXVIRTUALSCREEN_INDEX:
+        return screen.right - screen.left;
+    case SM_CYVIRTUALSCREEN_INDEX:
+        return screen.bottom - screen.top;
+    default:
+        return 0;
     }
 }
 

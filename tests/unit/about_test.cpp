@@ -73,9 +73,17 @@ TEST(AboutTexts, FeatureListIsTheTitleAndFiveItemsSeparatedByCountedBlanks) {
         std::size_t length;
         const char* opening;  // nullptr: blanks
     };
-    const Piece pieces[] = {{12, "Key Features"}, {81, nullptr}, {68, "1. Auto find"}, {86, nullptr},
-                            {86, "2. Auto window"}, {65, nullptr}, {56, "3. Save"}, {14, nullptr},
-                            {64, "4. Minimizes"}, {2, nullptr}, {131, "5. Absolutely free!"}};
+    const Piece pieces[] = {{12, "Key Features"},
+                            {81, nullptr},
+                            {68, "1. Auto find"},
+                            {86, nullptr},
+                            {86, "2. Auto window"},
+                            {65, nullptr},
+                            {56, "3. Save"},
+                            {14, nullptr},
+                            {64, "4. Minimizes"},
+                            {2, nullptr},
+                            {131, "5. Absolutely free!"}};
     std::size_t at = 0;
     for (const Piece& piece : pieces) {
         ASSERT_LE(at + piece.length, text.size()) << "piece at " << at;

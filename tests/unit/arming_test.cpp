@@ -116,8 +116,9 @@ TEST_F(ArmingTest, RefusedUnitShowsItsMessageAndChangesNothing) {
     for (const char* unit : {"HOURS", "Seconds", "", "Minutes "}) {
         desktop.events.clear();
         EXPECT_EQ(arm({"7", "3", unit}), ArmResult::UnitRefused);
-        EXPECT_EQ(desktop.events, (std::vector<std::string>{
-                                      "msgbox Use the drop down list to select only hours, minutes, or seconds please."}));
+        EXPECT_EQ(desktop.events,
+                  (std::vector<std::string>{
+                      "msgbox Use the drop down list to select only hours, minutes, or seconds please."}));
         EXPECT_EQ(state.periodMinutes, before.periodMinutes);
         EXPECT_EQ(state.tickCount, before.tickCount);
         EXPECT_EQ(state.downloadCount, before.downloadCount);
@@ -128,11 +129,9 @@ TEST_F(ArmingTest, RefusedUnitShowsItsMessageAndChangesNothing) {
 TEST_F(ArmingTest, RefusedIntervalShowsItsMessageAndChangesNothing) {
     for (const char* interval : {"", "abc", "32768", "546.125"}) {
         desktop.events.clear();
-        EXPECT_EQ(arm({"2", interval, interval[0] == '5' ? "Hours" : "Minutes"}),
-                  ArmResult::IntervalRefused);
-        EXPECT_EQ(desktop.events,
-                  (std::vector<std::string>{
-                      "msgbox Enter the period in digits, up to 32767 minutes or 546 hours, please."}));
+        EXPECT_EQ(arm({"2", interval, interval[0] == '5' ? "Hours" : "Minutes"}), ArmResult::IntervalRefused);
+        EXPECT_EQ(desktop.events, (std::vector<std::string>{
+                                      "msgbox Enter the period in digits, up to 32767 minutes or 546 hours, please."}));
         EXPECT_FALSE(state.armed);
         EXPECT_EQ(state.tickCount, 0);
     }

@@ -66,7 +66,8 @@ struct CycleTest : ::testing::Test {
         };
     }
     test::FakeWindow& clientsWindow() {
-        return *std::find_if(desktop.windows.begin(), desktop.windows.end(), [&](auto& w) { return w.handle == client; });
+        return *std::find_if(desktop.windows.begin(), desktop.windows.end(),
+                             [&](auto& w) { return w.handle == client; });
     }
     // Puts that window (0: none) in front whenever the desktop records this event.
     void frontGoesToOn(const std::string& event, WindowHandle window) {
@@ -212,7 +213,8 @@ TEST_F(CycleTest, ClientThatDoesNotAnswerIsLeftBehindAndGetsNothing) {
     clientsWindow().hung = true;
     const WindowHandle notepad = desktop.addWindow("Untitled - Notepad");
     desktop.foreground = notepad;
-    desktop.windows.insert(desktop.windows.begin() + 1, {0x900, "KaZaA - 3 downloads (Not Responding)", 0, false, "Ghost"});
+    desktop.windows.insert(desktop.windows.begin() + 1,
+                           {0x900, "KaZaA - 3 downloads (Not Responding)", 0, false, "Ghost"});
     state.tickCount = 4;
     EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
     EXPECT_EQ(desktop.events, ping());  // not brought forward, no key, no Escape, no wait
@@ -322,17 +324,20 @@ TEST(KeyInput, ClickLeavesThePointerAtThePointAndTheButtonEventsCarryIt) {
 
 TEST(KeyInput, NormalizedPointsMapBackToTheirPixelInEveryCorner) {
     const ScreenRect screens[] = {
-        {0, 0, 1024, 768},         // one monitor at the origin
-        {-1280, -200, 1920, 1080}, // a second monitor left of and above the primary one
-        {0, 0, 1367, 769},         // odd sizes
+        {0, 0, 1024, 768},          // one monitor at the origin
+        {-1280, -200, 1920, 1080},  // a second monitor left of and above the primary one
+        {0, 0, 1367, 769},          // odd sizes
         {-1023, -333, 2921, 1081},
-        {0, 0, 11520, 2160},       // three wide monitors in a row
+        {0, 0, 11520, 2160},  // three wide monitors in a row
         {0, 0, 1, 1},
     };
     for (const ScreenRect& s : screens) {
         const int width = s.right - s.left, height = s.bottom - s.top;
-        const std::pair<int, int> points[] = {{s.left, s.top}, {s.right - 1, s.top}, {s.left, s.bottom - 1},
-                                              {s.right - 1, s.bottom - 1}, {s.left + 119, s.top + 150}};
+        const std::pair<int, int> points[] = {{s.left, s.top},
+                                              {s.right - 1, s.top},
+                                              {s.left, s.bottom - 1},
+                                              {s.right - 1, s.bottom - 1},
+                                              {s.left + 119, s.top + 150}};
         for (const auto& [x, y] : points) {
             if (x >= s.right || y >= s.bottom) continue;
             const NormalizedPoint n = normalizedOnVirtualScreen(x, y, s);

@@ -32,7 +32,8 @@ TEST(Settings, SavedTextsComeBackExactlyAsTheyStood) {
 TEST(Settings, WritesInTheFixedOrder) {
     struct OrderRecorder : test::FakeDesktop {
         std::vector<std::string> names;
-        void WriteRegistryString(const std::string& subKey, const std::string& name, const std::string& value) override {
+        void WriteRegistryString(const std::string& subKey, const std::string& name,
+                                 const std::string& value) override {
             names.push_back(name);
             FakeDesktop::WriteRegistryString(subKey, name, value);
         }
