@@ -9,8 +9,10 @@ std::uint32_t normalized(int pixel, int first, int end) {
     const std::int64_t size = end > first ? std::int64_t{end} - first : 1;
     std::int64_t offset = std::int64_t{pixel} - first;
     offset = offset < 0 ? 0 : offset >= size ? size - 1 : offset;
-    // Rounded up: the first normalized value whose pixel is this one.
-    return static_cast<std::uint32_t>((offset * 65536 + size - 1) / size);
+    // The middle of the pixel's share of 0..65535, so that it maps back to the pixel whether the
+    // system scales by the size and rounds down (Wine, and Windows as documented) or by the size
+    // less one and rounds to nearest.
+    return static_cast<std::uint32_t>((2 * offset + 1) * 32768 / size);
 }
 }  // namespace
 

@@ -33,8 +33,8 @@ struct NormalizedPoint {
     std::uint32_t x = 0;
     std::uint32_t y = 0;
 };
-// Windows takes pixel = left + normalized * width / 65536, rounded down; the smallest normalized
-// value of the pixel maps back to it exactly. Points outside the virtual screen go to its edge.
+// Each pixel maps to the middle of its share of 0..65535. Points outside the virtual screen go to
+// its edge.
 NormalizedPoint normalizedOnVirtualScreen(int x, int y, const ScreenRect& virtualScreen);
 
 // Moves the pointer to the point and presses and releases the left button there; the pointer stays.

@@ -343,14 +343,17 @@ TEST(KeyInput, NormalizedPointsMapBackToTheirPixelInEveryCorner) {
             const NormalizedPoint n = normalizedOnVirtualScreen(x, y, s);
             EXPECT_LE(n.x, 65535u);
             EXPECT_LE(n.y, 65535u);
-            // As Windows maps an absolute button event to a pixel of the virtual screen.
+            // Back to a pixel as Wine does (and Windows as documented): scaled by the size, rounded down;
+            // and as some report of Windows: scaled by the size less one, rounded to nearest.
             EXPECT_EQ(s.left + static_cast<int>(std::int64_t{n.x} * width >> 16), x) << s.left << " " << width;
             EXPECT_EQ(s.top + static_cast<int>(std::int64_t{n.y} * height >> 16), y) << s.top << " " << height;
+            EXPECT_EQ(s.left + static_cast<int>((std::int64_t{n.x} * (width - 1) + 32767) / 65535), x) << width;
+            EXPECT_EQ(s.top + static_cast<int>((std::int64_t{n.y} * (height - 1) + 32767) / 65535), y) << height;
         }
         // Off the virtual screen: its nearest edge.
         const NormalizedPoint outside = normalizedOnVirtualScreen(s.right + 50, s.top - 50, s);
         EXPECT_EQ(s.left + static_cast<int>(std::int64_t{outside.x} * width >> 16), s.right - 1);
-        EXPECT_EQ(outside.y, 0u);
+        EXPECT_EQ(s.top + static_cast<int>(std::int64_t{outside.y} * height >> 16), s.top);
     }
 }
 
