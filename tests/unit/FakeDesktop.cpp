@@ -62,7 +62,6 @@ void FakeDesktop::mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32
         const std::int64_t x = screen.left + (std::int64_t{dx} * (screen.right - screen.left) >> 16);
         const std::int64_t y = screen.top + (std::int64_t{dy} * (screen.bottom - screen.top) >> 16);
         event += " " + std::to_string(x) + " " + std::to_string(y);
-        if (dx > 65535 || dy > 65535) event += " outside";
     } else if (dx || dy) {
         event += " moved";
     }
