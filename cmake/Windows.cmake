@@ -93,9 +93,9 @@ if(MINGW)
   add_test(NAME build.Trawlix.exe
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-exe.sh $<TARGET_FILE:Trawlix> ${CMAKE_SYSTEM_PROCESSOR})
 endif()
-if(CMAKE_CROSSCOMPILING AND TRAWLIX_E2E)
-  include(cmake/EndToEnd.cmake)
-endif()
+# The unit tests for this build and, with MinGW, the end-to-end test programs and the test kit's
+# runner; the x86_64 build also runs the end-to-end tests under Wine.
+include(cmake/TestKit.cmake)
 
 if(CMAKE_CROSSCOMPILING)
   include(cmake/Bench.cmake)
