@@ -26,11 +26,25 @@ if(NOT TARGET GTest::gtest_main)
 endif()
 include(GoogleTest)
 
+# Test programs built with MinGW are optimized little: they compile in three quarters of the time,
+# and nothing in them depends on their own speed.
+function(trawlix_quick_compile)
+  if(MINGW)
+    foreach(target ${ARGN})
+      target_compile_options(${target} PRIVATE -O1)
+    endforeach()
+  endif()
+endfunction()
+if(TARGET gtest)
+  trawlix_quick_compile(gtest gtest_main)
+endif()
+
 # The same library the program links, as built for this target (lean with MinGW), no sanitizers.
 add_executable(trawlix_unit_tests ${TRAWLIX_UNIT_TEST_SOURCES})
 target_include_directories(trawlix_unit_tests PRIVATE tests/unit)
 target_link_libraries(trawlix_unit_tests PRIVATE trawlix_logic GTest::gtest_main)
 target_link_options(trawlix_unit_tests PRIVATE ${TRAWLIX_STATIC_LINK})
+trawlix_quick_compile(trawlix_unit_tests)
 if(NOT CMAKE_CROSSCOMPILING)
   gtest_discover_tests(trawlix_unit_tests TEST_PREFIX "unit.")
 endif()

@@ -6,6 +6,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -30,12 +32,7 @@ void setValue(const char* key, const char* name, DWORD type, const std::string& 
     RegSetKeyValueA(HKEY_CURRENT_USER, key, name, type, data.data(), static_cast<DWORD>(data.size()));
 }
 
-void writeFile(const std::string& path, const std::string& contents) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
-    CloseHandle(file);
-}
+void writeFile(const std::string& path, const std::string& contents) { std::ofstream(path, std::ios::binary) << contents; }
 
 // A user's own Trawlix of an earlier version: settings with a value and a subkey no test writes,
 // a sign-in entry of another folder, an installed copy with a file of the user's.
@@ -49,26 +46,18 @@ void seedUsersTrawlix() {
     setValue(kUninstallKey, "DisplayName", REG_SZ, std::string("Trawlix") + '\0');
     setValue(kUninstallKey, "DisplayVersion", REG_SZ, std::string("1.0") + '\0');
     const std::string folder = installFolder();
-    SHCreateDirectoryExA(nullptr, (folder + "\\Logs").c_str(), nullptr);
+    std::filesystem::create_directories(folder + "\\Logs");
     writeFile(folder + "\\Trawlix.exe", "an earlier Trawlix");
     writeFile(folder + "\\Logs\\mine.txt", "the user's own file");
     writeFile(startMenuShortcut(), "a shortcut");
-}
-
-void removeFolder(const std::string& folder) {
-    std::string from = folder + '\0';  // a list of paths, ended by an empty one
-    SHFILEOPSTRUCTA operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NO_UI;
-    SHFileOperationA(&operation);
 }
 
 void removeUsersTrawlix() {
     e2e::clearSettings();
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, "Trawlix");
     RegDeleteTreeA(HKEY_CURRENT_USER, kUninstallKey);
-    removeFolder(installFolder());
+    std::error_code ignored;
+    std::filesystem::remove_all(installFolder(), ignored);
     DeleteFileA(startMenuShortcut().c_str());
 }
 
@@ -98,30 +87,31 @@ void describeKey(HKEY parent, const std::string& path, std::ostringstream& out) 
     RegCloseKey(key);
 }
 
+// Each file below a path (or the file itself) with its contents, in name order.
 void describeFiles(const std::string& path, std::ostringstream& out) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!fs::exists(path, error)) {
         out << path << " (missing)\n";
         return;
     }
-    FindClose(search);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        out << path << " folder\n";
-        search = FindFirstFileA((path + "\\*").c_str(), &found);
-        do {
-            const std::string name = found.cFileName;
-            if (name != "." && name != "..") describeFiles(path + "\\" + name, out);
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-        return;
+    std::vector<std::string> lines;
+    auto describe = [&](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        lines.push_back(file.string() + ": " + std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    };
+    if (!fs::is_directory(path)) {
+        describe(path);
+    } else {
+        for (const auto& entry : fs::recursive_directory_iterator(path)) {
+            if (entry.is_directory())
+                lines.push_back(entry.path().string() + " folder");
+            else
+                describe(entry.path());
+        }
     }
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    char contents[256] = "";
-    DWORD read = 0;
-    ReadFile(file, contents, sizeof contents - 1, &read, nullptr);
-    CloseHandle(file);
-    out << path << " file " << found.nFileSizeLow << " bytes: " << std::string(contents, read) << '\n';
+    std::sort(lines.begin(), lines.end());
+    for (const auto& line : lines) out << line << '\n';
 }
 
 // Everything of the user's that the kit saves, and where it keeps a saved copy.

@@ -145,6 +145,9 @@ Tally TestSet::run(const RunOptions& options) const {
         DeleteFileW(report.c_str());
         say(L"");
         say(name_ + L": " + name + L".exe");
+        // The runner's console is in front: it hands the front on, so that the tests' programs may
+        // take it as they would on an idle desktop.
+        AllowSetForegroundWindow(ASFW_ANY);
         const Finished finished = runProgram(folder_ + L"\\" + name + L".exe",
                                              quoted(L"--gtest_output=xml:" + report) + passOn, folder_, false, options.stop,
                                              kProgramTimeoutMs);
