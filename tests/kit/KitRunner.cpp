@@ -113,19 +113,22 @@ int wmain(int argc, wchar_t** argv) {
         return kRefused;
     }
     say(L"Saved your Trawlix settings, sign-in entry and installed copy (if any) in " + user.where() + L".");
-    // The tests start as on a PC without Trawlix: the installer tests expect no earlier installation.
-    const auto notCleared = user.clear();
-    if (!notCleared.empty()) {
-        say(L"Not started: could not remove your Trawlix for the run:");
-        for (const auto& line : notCleared) say(L"  " + line);
-        return putBack(user) ? kRefused : kNotPutBack;
-    }
-
+    // From here on the saved copy is complete: an interruption puts it back.
     stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     restoredEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     options.stop = stopEvent;
     SetConsoleCtrlHandler(nullptr, FALSE);  // Ctrl+C too, even when started in a new process group
     SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+
+    // The tests start as on a PC without Trawlix: the installer tests expect no earlier installation.
+    const auto notCleared = user.clear();
+    if (!notCleared.empty()) {
+        say(L"Not started: could not remove your Trawlix for the run:");
+        for (const auto& line : notCleared) say(L"  " + line);
+        const bool back = putBack(user);
+        SetEvent(restoredEvent);
+        return back ? kRefused : kNotPutBack;
+    }
 
     options.resultsFolder = root + L"\\results";
     CreateDirectoryW(options.resultsFolder.c_str(), nullptr);
