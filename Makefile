@@ -5,7 +5,7 @@
 BUILD := build
 JOBS ?= 2
 
-.PHONY: all deps build package run test bench screenshots format clean
+.PHONY: all deps build package test-kit run test bench screenshots format clean
 
 all: build
 
@@ -33,10 +33,16 @@ build: deps $(BUILD)/native/build.ninja $(BUILD)/win32/build.ninja $(BUILD)/win6
 package: build
 	bash scripts/package.sh $(BUILD)
 
-test: package
+# build/test-kit: every test, with both builds' programs, for a Windows PC or VM (run-tests.cmd).
+test-kit: package
+	bash scripts/test-kit.sh $(BUILD)
+
+# The end-to-end tests run here as on Windows: the kit's x64 set through run-tests.cmd under Wine
+# (the kit.* tests). `ctest --test-dir build/win64 -L e2e` runs them one by one instead.
+test: test-kit
 	ctest --test-dir $(BUILD)/native -j $(JOBS) --output-on-failure
 	ctest --test-dir $(BUILD)/win32 --output-on-failure
-	ctest --test-dir $(BUILD)/win64 --output-on-failure
+	ctest --test-dir $(BUILD)/win64 --output-on-failure -LE e2e
 
 # Not a test: the shipped build for the sizes, the Wine build for everything else.
 bench: deps $(BUILD)/win32/build.ninja $(BUILD)/win64/build.ninja

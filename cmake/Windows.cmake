@@ -105,9 +105,9 @@ if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 8)
   add_test(NAME build.tidy COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-tidy.sh ${CMAKE_BINARY_DIR} ${TRAWLIX_SHELL_SOURCES})
   set_tests_properties(build.tidy PROPERTIES PROCESSORS 2)
 endif()
-if(CMAKE_CROSSCOMPILING AND TRAWLIX_E2E)
-  include(cmake/EndToEnd.cmake)
-endif()
+# The unit tests for this build and, with MinGW, the end-to-end test programs and the test kit's
+# runner; the x86_64 build also runs the end-to-end tests under Wine.
+include(cmake/TestKit.cmake)
 
 if(CMAKE_CROSSCOMPILING)
   include(cmake/Bench.cmake)

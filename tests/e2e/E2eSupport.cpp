@@ -41,6 +41,8 @@ std::string binDir() {
     return folder.substr(0, folder.find_last_of('\\'));
 }
 
+bool underWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
     for (int waited = 0;; waited += 50) {
         if (condition()) return true;
@@ -171,7 +173,10 @@ void App::postClick(int id) const { PostMessageA(control(id), BM_CLICK, 0, 0); }
 
 void App::command(int id) const { PostMessageA(window_, WM_COMMAND, static_cast<WPARAM>(id), 0); }
 
-void App::tick() const { PostMessageA(window_, WM_TIMER, 1, 0); }
+void App::tick() const {
+    AllowSetForegroundWindow(process_.id());
+    PostMessageA(window_, WM_TIMER, 1, 0);
+}
 
 void App::trayCallback(int mouseCode) const { PostMessageA(window_, WM_MOUSEMOVE, 0, mouseCode); }
 

@@ -17,6 +17,10 @@ namespace e2e {
 // The folder of the test program, where Trawlix.exe and the stand-in client are built too.
 std::string binDir();
 
+// Whether the tests run under Wine (its ntdll exports wine_get_version), which cannot show some of
+// Windows' behaviour: a test of that skips there, saying why.
+bool underWine();
+
 // Polls until the condition holds; false when it still does not after the timeout.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 
@@ -99,7 +103,9 @@ public:
     void click(int id) const;
     void postClick(int id) const;
     void command(int id) const;              // a menu command, posted
-    void tick() const;                       // one tick of the one-minute timer, posted
+    // One tick of the one-minute timer, posted; Trawlix may take the front meanwhile, as on an idle
+    // desktop (Windows lets only the program in front hand the front on).
+    void tick() const;
     void trayCallback(int mouseCode) const;  // the notification icon's callback, posted
     void typeChar(int id, char c) const;     // a typed character, posted to the control
     HWND focus() const;

@@ -43,9 +43,14 @@ std::optional<DWORD> registrationNumber(const char* name) {
     return value;
 }
 
+// In the test kit the installer of the set's own build lies beside the test program.
+std::string installerFolder() {
+    return exists(e2e::binDir() + "\\Trawlix-1.10-setup.exe") ? e2e::binDir() : TRAWLIX_PACKAGE_DIR;
+}
+
 void install(const std::string& options) {
-    e2e::Process setup("Trawlix-1.10-setup.exe", options, TRAWLIX_PACKAGE_DIR);
-    ASSERT_TRUE(setup.waitForExit(60000)) << "no installer in " TRAWLIX_PACKAGE_DIR " (make package)";
+    e2e::Process setup("Trawlix-1.10-setup.exe", options, installerFolder());
+    ASSERT_TRUE(setup.waitForExit(60000)) << "no installer in " << installerFolder() << " (make package)";
 }
 
 // The uninstaller copies itself to the temporary folder, starts that copy and returns at once; the

@@ -51,12 +51,18 @@ TEST(PeriodConversion, OutOfRangeOrNotANumberIsRefused) {
 
 TEST(PeriodConversion, ReadsTheSameWhateverTheCRuntimesDecimalPoint) {
     // Any library in the process may switch the C runtime's locale, for instance to one whose
-    // decimal point is a comma. The build makes such a locale for this test.
+    // decimal point is a comma. The native build makes such a locale for this test.
     struct RestoreCLocale {
         ~RestoreCLocale() { std::setlocale(LC_NUMERIC, "C"); }
     } restore;
+#ifdef _WIN32
+    // Windows' C runtimes know German by its Windows names (msvcrt the older, the UCRT the newer).
+    if (!std::setlocale(LC_NUMERIC, "German_Germany.1252") && !std::setlocale(LC_NUMERIC, "de-DE"))
+        GTEST_SKIP() << "this C runtime has no German locale to switch to";
+#else
     setenv("LOCPATH", TRAWLIX_TEST_LOCALES, 1);
     ASSERT_TRUE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"));
+#endif
     ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_EQ(minutes("3.5"), 4);
     EXPECT_EQ(hours("0.125"), 8);

@@ -1,0 +1,25 @@
+// Counting what the test programs report.
+#pragma once
+
+#include <string>
+
+namespace kit {
+
+struct Tally {
+    int passed = 0;
+    int failed = 0;
+    int skipped = 0;
+    Tally& operator+=(const Tally& other);
+};
+
+// "N passed, N failed", with ", N skipped" when any test was skipped.
+std::wstring closingLine(const Tally& tally);
+
+// The test cases in GoogleTest's XML report (--gtest_output=xml): a case with a failure failed, a
+// skipped or disabled one was skipped, every other one passed.
+Tally tallyOfReport(const std::string& xml);
+
+// The number of tests that --gtest_list_tests prints (indented lines; suites end in a dot).
+int listedTestCount(const std::string& listing);
+
+}  // namespace kit
