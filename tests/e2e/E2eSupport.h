@@ -102,7 +102,7 @@ public:
     // Sent: returns when the click is handled. Use postClick when the click opens a message box.
     void click(int id) const;
     void postClick(int id) const;
-    void command(int id) const;              // a menu command, posted
+    void command(int id) const;  // a menu command, posted
     // One tick of the one-minute timer, posted; Trawlix may take the front meanwhile, as on an idle
     // desktop (Windows lets only the program in front hand the front on).
     void tick() const;

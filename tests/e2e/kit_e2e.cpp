@@ -32,7 +32,9 @@ void setValue(const char* key, const char* name, DWORD type, const std::string& 
     RegSetKeyValueA(HKEY_CURRENT_USER, key, name, type, data.data(), static_cast<DWORD>(data.size()));
 }
 
-void writeFile(const std::string& path, const std::string& contents) { std::ofstream(path, std::ios::binary) << contents; }
+void writeFile(const std::string& path, const std::string& contents) {
+    std::ofstream(path, std::ios::binary) << contents;
+}
 
 // A user's own Trawlix of an earlier version: settings with a value and a subkey no test writes,
 // a sign-in entry of another folder, an installed copy with a file of the user's.
@@ -98,16 +100,15 @@ void describeFiles(const std::string& path, std::ostringstream& out) {
     std::vector<std::string> lines;
     auto describe = [&](const fs::path& file) {
         std::ifstream in(file, std::ios::binary);
-        lines.push_back(file.string() + ": " + std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+        lines.push_back(file.string() + ": " +
+                        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
     };
     if (!fs::is_directory(path)) {
         describe(path);
     } else {
         for (const auto& entry : fs::recursive_directory_iterator(path)) {
-            if (entry.is_directory())
-                lines.push_back(entry.path().string() + " folder");
-            else
-                describe(entry.path());
+            if (entry.is_directory()) lines.push_back(entry.path().string() + " folder");
+            else describe(entry.path());
         }
     }
     std::sort(lines.begin(), lines.end());
@@ -131,7 +132,8 @@ bool savedCopyLeft() {
         RegCloseKey(key);
         return true;
     }
-    return GetFileAttributesA((shellFolder(CSIDL_LOCAL_APPDATA) + "\\TrawlixTestKit").c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesA((shellFolder(CSIDL_LOCAL_APPDATA) + "\\TrawlixTestKit").c_str()) !=
+           INVALID_FILE_ATTRIBUTES;
 }
 
 struct KitRun {
@@ -153,7 +155,8 @@ KitRun runKit(const std::string& commandLine) {
     startup.hStdError = output;
     PROCESS_INFORMATION process{};
     std::string line = commandLine;
-    const bool started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, kKitDir, &startup, &process);
+    const bool started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, kKitDir, &startup,
+                                        &process);
     CloseHandle(output);
     if (!started) return run;
     WaitForSingleObject(process.hProcess, 600000);
@@ -201,9 +204,11 @@ TEST(TestKit, RunEndedPartWayIsPutBackByTheNextRun) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, kKitDir, &startup, &process));
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, kKitDir, &startup, &process));
     // Part-way: the installer test has installed where the user's copy was.
-    EXPECT_TRUE(e2e::waitUntil([] { return e2e::userRegistryText(kUninstallKey, "DisplayVersion") == "1.10"; }, 120000));
+    EXPECT_TRUE(
+        e2e::waitUntil([] { return e2e::userRegistryText(kUninstallKey, "DisplayVersion") == "1.10"; }, 120000));
     TerminateProcess(process.hProcess, 1);
     WaitForSingleObject(process.hProcess, 10000);
     CloseHandle(process.hThread);

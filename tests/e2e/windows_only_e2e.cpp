@@ -69,8 +69,8 @@ HWND takeTheFront() {
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "UsersProgram";
     RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "UsersProgram", "The user's program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 400,
-                                  300, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = CreateWindowExA(0, "UsersProgram", "The user's program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50,
+                                  400, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
     if (!SetForegroundWindow(window)) {
         // Windows lets the process that received the last input take the front.
         e2e::pressKeys({VK_MENU});
@@ -131,10 +131,12 @@ TEST(WindowsOnly, GhostOfAClientHungInFrontGetsNothingTyped) {
     ASSERT_TRUE(e2e::waitUntil([&] { return IsHungAppWindow(client.window()) != FALSE; }, 8000));
     SetForegroundWindow(client.window());
     GhostSearch ghost{std::string(title) + " (Not Responding)"};
-    const bool ghostSeen = e2e::waitUntil([&] {
-        EnumWindows(matchGhost, reinterpret_cast<LPARAM>(&ghost));
-        return ghost.found != nullptr;
-    }, 5000);
+    const bool ghostSeen = e2e::waitUntil(
+        [&] {
+            EnumWindows(matchGhost, reinterpret_cast<LPARAM>(&ghost));
+            return ghost.found != nullptr;
+        },
+        5000);
     InjectedKeys keys;
     app.tick();
     Sleep(4000);
@@ -146,8 +148,8 @@ TEST(WindowsOnly, GhostOfAClientHungInFrontGetsNothingTyped) {
 // The name a screen reader in its own process reads for a control.
 std::string accessibleNameFromOutside(HWND control) {
     IAccessible* accessible = nullptr;
-    const HRESULT result =
-        AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&accessible));
+    const HRESULT result = AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                                      reinterpret_cast<void**>(&accessible));
     if (FAILED(result)) return "(no accessible object: " + std::to_string(static_cast<unsigned long>(result)) + ")";
     VARIANT self{};
     self.vt = VT_I4;
@@ -166,11 +168,13 @@ std::string accessibleNameFromOutside(HWND control) {
 
 TEST(WindowsOnly, ScreenReaderInAnotherProcessNamesTheNumberBoxes) {
     if (e2e::underWine())
-        GTEST_SKIP() << "Wine serves accessible objects only inside the window's own process (E_NOINTERFACE across processes)";
+        GTEST_SKIP()
+            << "Wine serves accessible objects only inside the window's own process (E_NOINTERFACE across processes)";
     CoInitialize(nullptr);
     {
         e2e::App app;
-        EXPECT_EQ(accessibleNameFromOutside(app.control(ids::numberdl)), "Number of simulatneous downloads you want in KaZaA");
+        EXPECT_EQ(accessibleNameFromOutside(app.control(ids::numberdl)),
+                  "Number of simulatneous downloads you want in KaZaA");
         EXPECT_EQ(accessibleNameFromOutside(app.control(ids::interval)), "Every");
     }
     CoUninitialize();

@@ -74,10 +74,8 @@ int wmain(int argc, wchar_t** argv) {
     kit::RunOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::wstring argument = argv[i];
-        if (argument == L"--only" && i + 1 < argc)
-            options.only.push_back(argv[++i]);
-        else if (argument.rfind(L"--gtest_", 0) == 0)
-            options.gtestArguments.push_back(argument);
+        if (argument == L"--only" && i + 1 < argc) options.only.push_back(argv[++i]);
+        else if (argument.rfind(L"--gtest_", 0) == 0) options.gtestArguments.push_back(argument);
         else {
             say(L"usage: run-tests.cmd [--only PROGRAM]... [--gtest_filter=...]");
             return kRefused;
@@ -85,7 +83,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::vector<kit::TestSet> sets;
     for (const wchar_t* name : {L"x64", L"x86"})
-        if (GetFileAttributesW((root + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES) sets.emplace_back(name, root + L"\\" + name);
+        if (GetFileAttributesW((root + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES)
+            sets.emplace_back(name, root + L"\\" + name);
     explain(sets);
     say(L"");
 
@@ -147,7 +146,8 @@ int wmain(int argc, wchar_t** argv) {
                 if (&other != &set && count < 0) count = other.testCount(options);
             const auto programs = set.programs(options);
             tally.skipped = count >= 0 ? count : static_cast<int>(programs.size());
-            const std::wstring counted = count >= 0 ? std::to_wstring(count) + L" tests" : std::to_wstring(programs.size()) + L" programs";
+            const std::wstring counted = count >= 0 ? std::to_wstring(count) + L" tests"
+                                                    : std::to_wstring(programs.size()) + L" programs";
             closing.push_back(set.name() + L": not run: " + why + L"; its " + counted + L" count as skipped");
         }
         closing.push_back(set.name() + L": " + kit::closingLine(tally));

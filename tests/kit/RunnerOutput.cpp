@@ -13,7 +13,8 @@ void say(const std::wstring& line) {
         WriteConsoleW(out, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
         return;
     }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                         nullptr);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
     WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -27,7 +28,8 @@ std::wstring errorText(unsigned long code) {
     if (message) {
         std::wstring description = message;
         LocalFree(message);
-        while (!description.empty() && (description.back() == L'\n' || description.back() == L'\r' || description.back() == L' '))
+        while (!description.empty() &&
+               (description.back() == L'\n' || description.back() == L'\r' || description.back() == L' '))
             description.pop_back();
         if (!description.empty()) text += L" (" + description + L")";
     }

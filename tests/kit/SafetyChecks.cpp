@@ -15,8 +15,7 @@ void forEachProcess(Visit visit) {
     if (snapshot == INVALID_HANDLE_VALUE) return;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        visit(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) visit(entry);
     CloseHandle(snapshot);
 }
 

@@ -17,7 +17,8 @@ std::wstring closingLine(const Tally& tally) {
 
 Tally tallyOfReport(const std::string& xml) {
     Tally tally;
-    for (std::size_t start = xml.find("<testcase "); start != std::string::npos; start = xml.find("<testcase ", start + 1)) {
+    for (std::size_t start = xml.find("<testcase "); start != std::string::npos;
+         start = xml.find("<testcase ", start + 1)) {
         const std::size_t tagEnd = xml.find('>', start);
         if (tagEnd == std::string::npos) break;
         // <testcase .../> has no children; otherwise they run up to </testcase>.
@@ -27,13 +28,12 @@ Tally tallyOfReport(const std::string& xml) {
             if (end == std::string::npos) end = xml.size();
         }
         const std::string element = xml.substr(start, end - start);
-        if (element.find("<failure") != std::string::npos)
-            ++tally.failed;
-        else if (element.find("result=\"skipped\"") != std::string::npos || element.find("<skipped") != std::string::npos ||
+        if (element.find("<failure") != std::string::npos) ++tally.failed;
+        else if (element.find("result=\"skipped\"") != std::string::npos ||
+                 element.find("<skipped") != std::string::npos ||
                  element.find("status=\"notrun\"") != std::string::npos)
             ++tally.skipped;
-        else
-            ++tally.passed;
+        else ++tally.passed;
     }
     return tally;
 }

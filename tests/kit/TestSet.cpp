@@ -48,8 +48,8 @@ Finished runProgram(const std::wstring& exe, const std::wstring& arguments, cons
         startup.hStdError = writeEnd;
     }
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, capture, CREATE_SUSPENDED, nullptr, folder.c_str(),
-                        &startup, &process)) {
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, capture, CREATE_SUSPENDED, nullptr,
+                        folder.c_str(), &startup, &process)) {
         finished.error = GetLastError();
         if (capture) {
             CloseHandle(readEnd);
@@ -68,7 +68,8 @@ Finished runProgram(const std::wstring& exe, const std::wstring& arguments, cons
         CloseHandle(writeEnd);
         char buffer[4096];
         DWORD read = 0;
-        while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0) finished.output.append(buffer, read);
+        while (ReadFile(readEnd, buffer, sizeof buffer, &read, nullptr) && read > 0)
+            finished.output.append(buffer, read);
         CloseHandle(readEnd);
     }
     const HANDLE waitFor[] = {process.hProcess, stop};
@@ -119,7 +120,8 @@ std::wstring TestSet::whyItCannotStart(const RunOptions& options) const {
     if (names.empty()) return L"it holds no test program";
     const std::wstring exe = folder_ + L"\\" + names.front() + L".exe";
     const Finished listed = runProgram(exe, L"--gtest_list_tests", folder_, true, nullptr, 60000);
-    if (!listed.started) return L"this Windows cannot start its programs: " + names.front() + L".exe gives " + errorText(listed.error);
+    if (!listed.started)
+        return L"this Windows cannot start its programs: " + names.front() + L".exe gives " + errorText(listed.error);
     if (listed.exitCode != 0)
         return L"its programs do not run here: " + names.front() + L".exe --gtest_list_tests ended with exit code " +
                std::to_wstring(listed.exitCode);
@@ -129,7 +131,8 @@ std::wstring TestSet::whyItCannotStart(const RunOptions& options) const {
 int TestSet::testCount(const RunOptions& options) const {
     int count = 0;
     for (const auto& name : programs(options)) {
-        const Finished listed = runProgram(folder_ + L"\\" + name + L".exe", L"--gtest_list_tests", folder_, true, nullptr, 60000);
+        const Finished listed = runProgram(folder_ + L"\\" + name + L".exe", L"--gtest_list_tests", folder_, true,
+                                           nullptr, 60000);
         if (!listed.started || listed.exitCode != 0) return -1;
         count += listedTestCount(listed.output);
     }
@@ -149,18 +152,18 @@ Tally TestSet::run(const RunOptions& options) const {
         // take it as they would on an idle desktop.
         AllowSetForegroundWindow(ASFW_ANY);
         const Finished finished = runProgram(folder_ + L"\\" + name + L".exe",
-                                             quoted(L"--gtest_output=xml:" + report) + passOn, folder_, false, options.stop,
-                                             kProgramTimeoutMs);
+                                             quoted(L"--gtest_output=xml:" + report) + passOn, folder_, false,
+                                             options.stop, kProgramTimeoutMs);
         if (finished.stopped) break;
         Tally found = tallyOfReport(fileContents(report));
         // A program that crashed, hung or failed outside its tests has one failure more.
         std::wstring problem;
-        if (!finished.started)
-            problem = L"could not start: " + errorText(finished.error);
+        if (!finished.started) problem = L"could not start: " + errorText(finished.error);
         else if (finished.timedOut)
             problem = L"still running after " + std::to_wstring(kProgramTimeoutMs / 60000) + L" minutes; ended";
         else if (finished.exitCode != 0 && found.failed == 0)
-            problem = L"ended with exit code " + std::to_wstring(finished.exitCode) + L" and no failed test in its report";
+            problem = L"ended with exit code " + std::to_wstring(finished.exitCode) +
+                      L" and no failed test in its report";
         if (!problem.empty()) {
             say(name_ + L": " + name + L".exe " + problem);
             ++found.failed;

@@ -12,10 +12,10 @@
 namespace kit {
 
 struct RunOptions {
-    std::wstring resultsFolder;             // where each program writes its XML report
-    std::vector<std::wstring> only;         // program names (without .exe) to run; all when empty
+    std::wstring resultsFolder;                // where each program writes its XML report
+    std::vector<std::wstring> only;            // program names (without .exe) to run; all when empty
     std::vector<std::wstring> gtestArguments;  // --gtest_... options passed to every program
-    HANDLE stop = nullptr;                  // set when the user interrupts the run
+    HANDLE stop = nullptr;                     // set when the user interrupts the run
 };
 
 class TestSet {

@@ -71,13 +71,15 @@ LSTATUS readValue(const wchar_t* key, const wchar_t* name, RawValue& value) {
     LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, nullptr, &size);
     if (status != ERROR_SUCCESS) return status;
     value.data.resize(size);
-    status = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, value.data.data(), &size);
+    status = RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_ANY | RRF_NOEXPAND, &value.type, value.data.data(),
+                          &size);
     value.data.resize(size);
     return status;
 }
 
 LSTATUS writeValue(const wchar_t* key, const wchar_t* name, const RawValue& value) {
-    return RegSetKeyValueW(HKEY_CURRENT_USER, key, name, value.type, value.data.data(), static_cast<DWORD>(value.data.size()));
+    return RegSetKeyValueW(HKEY_CURRENT_USER, key, name, value.type, value.data.data(),
+                           static_cast<DWORD>(value.data.size()));
 }
 
 LSTATUS deleteValue(const wchar_t* key, const wchar_t* name) {
@@ -91,7 +93,8 @@ DWORD removeTree(const std::wstring& path) {
     if (attributes == INVALID_FILE_ATTRIBUTES) return ERROR_SUCCESS;
     SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
+        const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str())
+                                                                     : DeleteFileW(path.c_str());
         return removed ? ERROR_SUCCESS : GetLastError();
     }
     WIN32_FIND_DATAW found;
@@ -114,7 +117,8 @@ DWORD removeTree(const std::wstring& path) {
 DWORD copyTree(const std::wstring& from, const std::wstring& to) {
     const DWORD attributes = GetFileAttributesW(from.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError();
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return CopyFileW(from.c_str(), to.c_str(), FALSE) ? ERROR_SUCCESS : GetLastError();
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return CopyFileW(from.c_str(), to.c_str(), FALSE) ? ERROR_SUCCESS : GetLastError();
     if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return GetLastError();
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
@@ -162,7 +166,8 @@ bool UserState::save(std::wstring& problem) const {
     };
     discard();  // what a save cut short may have left
     HKEY created = nullptr;
-    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, kSavedKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr);
+    LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, kSavedKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created,
+                                     nullptr);
     if (created) RegCloseKey(created);
     if (status != ERROR_SUCCESS) return fail(L"into HKEY_CURRENT_USER\\Software\\TrawlixTestKit", status);
 
@@ -186,9 +191,9 @@ bool UserState::save(std::wstring& problem) const {
     if (hadShortcut && (error = copyTree(shortcut_, savedFolder_ + L"\\Trawlix.lnk")) != ERROR_SUCCESS)
         return fail(L"the Start-menu shortcut " + shortcut_, error);
 
-    for (const auto& [name, had] : {std::pair{L"HadSettings", hadSettings}, std::pair{L"HadUninstall", hadUninstall},
-                                    std::pair{L"HadRun", hadRun}, std::pair{L"HadFolder", hadFolder},
-                                    std::pair{L"HadShortcut", hadShortcut}})
+    for (const auto& [name, had] :
+         {std::pair{L"HadSettings", hadSettings}, std::pair{L"HadUninstall", hadUninstall},
+          std::pair{L"HadRun", hadRun}, std::pair{L"HadFolder", hadFolder}, std::pair{L"HadShortcut", hadShortcut}})
         if ((status = setSavedFlag(name, had ? 1 : 0)) != ERROR_SUCCESS) return fail(L"what there was", status);
     if ((status = setSavedFlag(L"Complete", 1)) != ERROR_SUCCESS) return fail(L"what there was", status);
     return true;
@@ -203,11 +208,13 @@ std::vector<std::wstring> UserState::replace(bool putBack) const {
     auto had = [&](const wchar_t* name) { return putBack && savedFlag(name); };
 
     LSTATUS status = deleteKey(kSettingsKey);
-    if (status == ERROR_SUCCESS && had(L"HadSettings")) status = copyKey(std::wstring(kSavedKey) + L"\\Settings", kSettingsKey);
+    if (status == ERROR_SUCCESS && had(L"HadSettings"))
+        status = copyKey(std::wstring(kSavedKey) + L"\\Settings", kSettingsKey);
     check(status, L"the settings, HKEY_CURRENT_USER\\Software\\Trawlix");
 
     status = deleteKey(kUninstallKey);
-    if (status == ERROR_SUCCESS && had(L"HadUninstall")) status = copyKey(std::wstring(kSavedKey) + L"\\Uninstall", kUninstallKey);
+    if (status == ERROR_SUCCESS && had(L"HadUninstall"))
+        status = copyKey(std::wstring(kSavedKey) + L"\\Uninstall", kUninstallKey);
     check(status, L"the entry among the installed apps, HKEY_CURRENT_USER\\" + std::wstring(kUninstallKey));
 
     RawValue run;
