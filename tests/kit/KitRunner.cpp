@@ -20,7 +20,7 @@ using kit::say;
 
 enum ExitCode { kPassed = 0, kFailed = 1, kRefused = 2, kInterrupted = 3, kNotPutBack = 4 };
 
-// Measured: the x64 set takes about 90 s under Wine on a 2-core machine; most of it is the tests'
+// Measured: the x64 set takes about 100 s under Wine on a 2-core machine; most of it is the tests'
 // own waiting, which Windows does not shorten.
 constexpr int kMinutesPerSet = 3;
 
