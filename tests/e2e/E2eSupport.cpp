@@ -1,5 +1,7 @@
 #include "E2eSupport.h"
 
+#include <shlobj.h>
+
 #include <fstream>
 
 namespace e2e {
@@ -234,6 +236,14 @@ HWND visiblePopupMenu() {
     HWND menu = FindWindowA("#32768", nullptr);
     return menu && IsWindowVisible(menu) ? menu : nullptr;
 }
+
+std::string shellFolder(int csidl) {
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+std::string installFolder() { return shellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Trawlix"; }
+std::string startMenuShortcut() { return shellFolder(CSIDL_PROGRAMS) + "\\Trawlix.lnk"; }
 
 void pressKeys(const std::vector<WORD>& keys) {
     for (WORD key : keys) {

@@ -65,6 +65,18 @@ private:
     HWND window_ = nullptr;
 };
 
+// Where the installer puts Trawlix for the current user: the registry keys of its start at sign-in
+// and of its entry among the installed apps, its folder and its Start-menu shortcut.
+inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Trawlix";
+std::string shellFolder(int csidl);
+std::string installFolder();
+std::string startMenuShortcut();
+
+// The name a screen reader reads for a control, through Windows' accessibility layer (MSAA), asked
+// from this process (E2eAccessibility.cpp).
+std::string accessibleName(HWND control);
+
 // Taps keys into the input stream, as a user at the keyboard would.
 void pressKeys(const std::vector<WORD>& keys);
 

@@ -2,7 +2,7 @@
 // put in place and take away, and what they do to a running Trawlix and its settings.
 #include <gtest/gtest.h>
 
-#include <shlobj.h>
+#include <windows.h>
 #include <tlhelp32.h>
 
 #include <fstream>
@@ -15,16 +15,10 @@ namespace ids = trawlix::ids;
 
 namespace {
 
-constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Trawlix";
-constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-std::string shellFolder(int csidl) {
-    char path[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
-std::string installFolder() { return shellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Trawlix"; }
-std::string startMenuShortcut() { return shellFolder(CSIDL_PROGRAMS) + "\\Trawlix.lnk"; }
+using e2e::installFolder;
+using e2e::kRunKey;
+using e2e::kUninstallKey;
+using e2e::startMenuShortcut;
 
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

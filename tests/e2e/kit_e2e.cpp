@@ -16,17 +16,13 @@
 
 namespace {
 
-constexpr const char* kKitDir = TRAWLIX_KIT_DIR;
-constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Trawlix";
+using e2e::installFolder;
+using e2e::kRunKey;
+using e2e::kUninstallKey;
+using e2e::shellFolder;
+using e2e::startMenuShortcut;
 
-std::string shellFolder(int csidl) {
-    char path[MAX_PATH] = "";
-    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
-    return path;
-}
-std::string installFolder() { return shellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Trawlix"; }
-std::string startMenuShortcut() { return shellFolder(CSIDL_PROGRAMS) + "\\Trawlix.lnk"; }
+constexpr const char* kKitDir = TRAWLIX_KIT_DIR;
 
 void setValue(const char* key, const char* name, DWORD type, const std::string& data) {
     RegSetKeyValueA(HKEY_CURRENT_USER, key, name, type, data.data(), static_cast<DWORD>(data.size()));

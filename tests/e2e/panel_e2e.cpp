@@ -2,8 +2,6 @@
 // what a screen reader reads and where Tab goes.
 #include <gtest/gtest.h>
 
-#include <oleacc.h>
-
 #include "E2eSupport.h"
 #include "shell/ControlIds.h"
 #include "shell/TrawlixWindow.h"
@@ -88,28 +86,6 @@ TEST(MainWindow, StoredTextsAreShownAsStoredAndDamagedOnesAsDefaults) {
     EXPECT_EQ(app.text(ids::timeunits), "Minutes");
 }
 
-// The name a screen reader reads for a control, as Windows' accessibility layer gives it.
-std::string accessibleName(HWND control) {
-    IAccessible* accessible = nullptr;
-    // __uuidof: MinGW's oleacc library also exports a symbol of IID_IAccessible's name, not the GUID.
-    const HRESULT result = AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                                      reinterpret_cast<void**>(&accessible));
-    if (FAILED(result)) return "(no accessible object: " + std::to_string(static_cast<unsigned long>(result)) + ")";
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    std::string text = "(no name)";
-    if (accessible->get_accName(self, &name) == S_OK && name) {
-        char buffer[256] = "";
-        WideCharToMultiByte(CP_ACP, 0, name, -1, buffer, sizeof buffer, nullptr, nullptr);
-        text = buffer;
-    }
-    SysFreeString(name);
-    accessible->Release();
-    return text;
-}
-
 // Windows names an edit or combo box after the first static control found walking back through
 // the child order, stopping at a control that is both a group start and a tab stop. Wine follows
 // this for edit boxes only (without the stop) and reads a combo box's own text instead, so the
@@ -140,7 +116,7 @@ TEST(MainWindow, ScreenReaderNamesEachFieldByItsLabelAndTabKeepsItsOrder) {
                                                  {ids::go, "Enable"},
                                                  {ids::stops, "Disable"},
                                                  {ids::Command1, "Exit"}};
-    for (const auto& [id, name] : names) EXPECT_EQ(accessibleName(control(id)), name) << id;
+    for (const auto& [id, name] : names) EXPECT_EQ(e2e::accessibleName(control(id)), name) << id;
     EXPECT_EQ(nameByWindowsRule(control(ids::timeunits)), "Every");
 
     // Tab through the program's own dialog-key handling, with Disable enabled as when armed.

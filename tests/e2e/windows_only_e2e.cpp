@@ -145,27 +145,6 @@ TEST(WindowsOnly, GhostOfAClientHungInFrontGetsNothingTyped) {
     EXPECT_FALSE(e2e::waitUntil([&] { return !client.inputLog().empty(); }, 1500));
 }
 
-// The name a screen reader in its own process reads for a control.
-std::string accessibleNameFromOutside(HWND control) {
-    IAccessible* accessible = nullptr;
-    const HRESULT result = AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                                      reinterpret_cast<void**>(&accessible));
-    if (FAILED(result)) return "(no accessible object: " + std::to_string(static_cast<unsigned long>(result)) + ")";
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    std::string text = "(no name)";
-    if (accessible->get_accName(self, &name) == S_OK && name) {
-        char buffer[256] = "";
-        WideCharToMultiByte(CP_ACP, 0, name, -1, buffer, sizeof buffer, nullptr, nullptr);
-        text = buffer;
-    }
-    SysFreeString(name);
-    accessible->Release();
-    return text;
-}
-
 TEST(WindowsOnly, ScreenReaderInAnotherProcessNamesTheNumberBoxes) {
     if (e2e::underWine())
         GTEST_SKIP()
@@ -173,9 +152,9 @@ TEST(WindowsOnly, ScreenReaderInAnotherProcessNamesTheNumberBoxes) {
     CoInitialize(nullptr);
     {
         e2e::App app;
-        EXPECT_EQ(accessibleNameFromOutside(app.control(ids::numberdl)),
+        EXPECT_EQ(e2e::accessibleName(app.control(ids::numberdl)),
                   "Number of simulatneous downloads you want in KaZaA");
-        EXPECT_EQ(accessibleNameFromOutside(app.control(ids::interval)), "Every");
+        EXPECT_EQ(e2e::accessibleName(app.control(ids::interval)), "Every");
     }
     CoUninitialize();
 }
