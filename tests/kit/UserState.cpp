@@ -87,6 +87,24 @@ LSTATUS deleteValue(const wchar_t* key, const wchar_t* name) {
     return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
+// Calls visit(name) for each entry of the folder but "." and ".."; the last error a call returned,
+// ERROR_SUCCESS when none did.
+template <typename Visit>
+DWORD forEachEntry(const std::wstring& folder, Visit visit) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    DWORD result = ERROR_SUCCESS;
+    if (search == INVALID_HANDLE_VALUE) return result;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const DWORD error = visit(name);
+        if (error != ERROR_SUCCESS) result = error;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return result;
+}
+
 // Removes a file or a folder with everything in it; read-only files too.
 DWORD removeTree(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -97,18 +115,7 @@ DWORD removeTree(const std::wstring& path) {
                                                                      : DeleteFileW(path.c_str());
         return removed ? ERROR_SUCCESS : GetLastError();
     }
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    DWORD result = ERROR_SUCCESS;
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const DWORD error = removeTree(path + L"\\" + name);
-            if (error != ERROR_SUCCESS) result = error;
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    DWORD result = forEachEntry(path, [&](const std::wstring& name) { return removeTree(path + L"\\" + name); });
     if (result == ERROR_SUCCESS && !RemoveDirectoryW(path.c_str())) result = GetLastError();
     return result;
 }
@@ -120,18 +127,9 @@ DWORD copyTree(const std::wstring& from, const std::wstring& to) {
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return CopyFileW(from.c_str(), to.c_str(), FALSE) ? ERROR_SUCCESS : GetLastError();
     if (!CreateDirectoryW(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return GetLastError();
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((from + L"\\*").c_str(), &found);
-    DWORD result = ERROR_SUCCESS;
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const DWORD error = copyTree(from + L"\\" + name, to + L"\\" + name);
-            if (error != ERROR_SUCCESS) result = error;
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    const DWORD result = forEachEntry(from, [&](const std::wstring& name) {
+        return copyTree(from + L"\\" + name, to + L"\\" + name);
+    });
     SetFileAttributesW(to.c_str(), attributes);
     return result;
 }
