@@ -15,6 +15,8 @@ namespace trawlix {
 using WindowHandle = std::uintptr_t;
 // A display monitor's handle.
 using MonitorHandle = std::uintptr_t;
+// A keyboard layout's handle (HKL): the language in the low word, the layout or input method above.
+using KeyboardLayout = std::uintptr_t;
 
 // A rectangle in screen pixels, as RECT: right and bottom lie just outside it.
 struct ScreenRect {
@@ -45,6 +47,13 @@ struct TrayIconRecord {
 };
 static_assert(sizeof(TrayIconRecord) == 88, "the shell reads exactly 88 bytes");
 
+// A keyboard event as SendInput takes it, without time stamp or extra data.
+struct KeyboardInput {
+    std::uint16_t vk = 0;
+    std::uint16_t scan = 0;  // with KEYEVENTF_UNICODE: the character
+    std::uint32_t flags = 0;
+};
+
 // A registry value as stored: its type (REG_SZ = 1, REG_DWORD = 4, ...) and raw bytes.
 struct RegistryValue {
     std::uint32_t type = 0;
@@ -53,6 +62,8 @@ struct RegistryValue {
 
 // Constants of the calls below, with their Windows values.
 inline constexpr std::uint32_t KEYEVENTF_KEYUP_FLAG = 2;
+inline constexpr std::uint32_t KEYEVENTF_UNICODE_FLAG = 4;
+inline constexpr std::uint32_t MAPVK_VK_TO_CHAR_TYPE = 2;
 inline constexpr std::uint32_t MOUSEEVENTF_MOVE_FLAG = 0x0001;
 inline constexpr std::uint32_t MOUSEEVENTF_LEFTDOWN_FLAG = 0x0002;
 inline constexpr std::uint32_t MOUSEEVENTF_LEFTUP_FLAG = 0x0004;
@@ -82,6 +93,13 @@ public:
                              std::uintptr_t extra) = 0;
     virtual bool SetCursorPos(int x, int y) = 0;
     virtual int GetSystemMetrics(int index) = 0;
+    // Inserts the events into the input stream as one run; how many went in.
+    virtual std::uint32_t SendInput(const std::vector<KeyboardInput>& inputs) = 0;
+    // The layout of that thread (0: the calling thread).
+    virtual KeyboardLayout GetKeyboardLayout(std::uint32_t threadId) = 0;
+    // With MAPVK_VK_TO_CHAR: the character the key types unshifted in that layout in the low word (0
+    // for none; the top bit set for a dead key).
+    virtual std::uint32_t MapVirtualKeyExW(std::uint32_t code, std::uint32_t mapType, KeyboardLayout layout) = 0;
 
     // user32: windows
     virtual bool EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) = 0;
@@ -90,6 +108,9 @@ public:
     // Copies at most size - 1 characters and a terminating NUL into buffer.
     virtual int GetWindowTextA(WindowHandle window, char* buffer, int size) = 0;
     virtual bool SetForegroundWindow(WindowHandle window) = 0;
+    // The thread that created the window (0 when there is no such window) and, into processId when
+    // given, its process.
+    virtual std::uint32_t GetWindowThreadProcessId(WindowHandle window, std::uint32_t* processId) = 0;
     // Copies at most size - 1 characters of the window's class name and a NUL into buffer.
     virtual int GetClassNameA(WindowHandle window, char* buffer, int size) = 0;
     // Sends the message and waits at most timeoutMs for the window's thread to handle it; false when
@@ -110,6 +131,14 @@ public:
 
     // kernel32
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    virtual std::uint32_t GetCurrentProcessId() = 0;
+
+    // kernel32 and advapi32: the mandatory integrity level of the process (the last part of its
+    // token's label: 0x1000 low, 0x2000 medium, 0x3000 high, 0x4000 system), read through OpenProcess
+    // with PROCESS_QUERY_LIMITED_INFORMATION, OpenProcessToken and GetTokenInformation. Nothing when
+    // it cannot be read: Windows before Vista has no such level, and a process of another account
+    // may not be opened.
+    virtual std::optional<std::uint32_t> ProcessIntegrityLevel(std::uint32_t processId) = 0;
 
     // The folder of the running executable, without a trailing file name; it ends in a backslash
     // only at a drive root ("E:\").

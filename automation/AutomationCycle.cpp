@@ -25,6 +25,7 @@ TickResult AutomationCycle::runCycle() {
         api_.MsgBox(kClientMissingMessage);
         return TickResult::ClientNotRunning;
     }
+    if (search.outOfReach) return putOffOutOfReach();
     // A client that does not answer would take the keys only when it answers again, back to back,
     // without the pause; and the system keeps the front for the program the user is working in. In
     // either case not a key is sent, the period and the count stay, and the next tick tries again.
@@ -43,11 +44,11 @@ TickResult AutomationCycle::runCycle() {
     const double downloads = downloadsToWorkOn(state_.downloadCount);
     for (double i = 1; i <= downloads; ++i) {
         tap(VK_CONTEXT_MENU);
-        tap(VK_LETTER_E);
+        LetterPress(api_, VK_LETTER_E);
         if (!clientInFront()) return giveUp();
         tap(VK_ENTER);
         tap(VK_CONTEXT_MENU);
-        tap(VK_LETTER_R);
+        LetterPress(api_, VK_LETTER_R);
         if (!clientInFront()) return giveUp();
         tap(VK_ENTER);
         tap(VK_CONTEXT_MENU);
@@ -97,6 +98,17 @@ TickResult AutomationCycle::giveUp() {
     if (state_.periodMinutes > INT16_MIN) --state_.periodMinutes;
     tap(VK_ESC);
     return TickResult::GaveUp;
+}
+
+TickResult AutomationCycle::putOffOutOfReach() {
+    // Nothing would reach the client, and Windows would not say so: the user is told once per arming,
+    // and later ticks look again in silence, so the cycle runs as soon as the two levels match. Marked
+    // before the box opens, as ticks go on coming while it is open.
+    if (!state_.toldClientOutOfReach) {
+        state_.toldClientOutOfReach = true;
+        api_.MsgBox(kClientElevatedMessage);
+    }
+    return TickResult::PutOff;
 }
 
 void AutomationCycle::tap(int key, int times) {

@@ -8,6 +8,9 @@ namespace trawlix {
 
 inline constexpr const char* kClientMissingMessage =
     "KaZaA Media Desktop is not running, please start KaZaA first and try again.";
+inline constexpr const char* kClientElevatedMessage =
+    "KaZaA Media Desktop runs as administrator, so Windows keeps Trawlix's keys and clicks out of it. "
+    "Start Trawlix as administrator too, or start KaZaA normally.";
 inline constexpr int kClickX = 119;
 inline constexpr int kClickY = 150;
 inline constexpr unsigned kMenuPauseMs = 500;
@@ -23,8 +26,8 @@ enum class TickResult {
     Counted,           // not due: one more minute counted
     Completed,         // the whole script ran; counting starts again
     GaveUp,            // the client lost the front; the cycle runs again next tick
-    PutOff,            // the client did not come to the front, or has stopped responding: nothing was
-                       // sent; again next tick
+    PutOff,            // the client did not come to the front, has stopped responding or runs above this
+                       // program: nothing was sent; again next tick
     ClientNotRunning,  // the message was shown and closed; the program ends now
     Ignored,           // a tick that came while the program is ending
 };
@@ -45,6 +48,7 @@ private:
     bool clientComesToFront();
     void clickInClient();
     TickResult giveUp();
+    TickResult putOffOutOfReach();
     void tap(int key, int times = 1);
 
     PanelState& state_;

@@ -35,11 +35,21 @@ bool clientAnswers(APIcalls& api, WindowHandle window) {
     return api.SendMessageTimeoutA(window, WM_NULL_MESSAGE, 0, 0, SMTO_BLOCK_FLAG, kAnswerTimeoutMs);
 }
 
+bool runsAboveThisProgram(APIcalls& api, WindowHandle window) {
+    std::uint32_t process = 0;
+    api.GetWindowThreadProcessId(window, &process);
+    const std::optional<std::uint32_t> theirs = api.ProcessIntegrityLevel(process);
+    const std::optional<std::uint32_t> ours = api.ProcessIntegrityLevel(api.GetCurrentProcessId());
+    return theirs && ours && *theirs > *ours;
+}
+
 std::int32_t FindClientWindowProc(WindowHandle window, std::intptr_t appValue) {
     auto& search = *reinterpret_cast<ClientSearch*>(appValue);
     APIcalls& api = search.api;
     if (!titleMarksClient(readWindowTitle(api, window)) || isGhostWindow(api, window)) return 1;
     clientWindow = window;
+    search.outOfReach = runsAboveThisProgram(api, window);
+    if (search.outOfReach) return 0;
     // Asked before it is brought forward: a frozen client in front would take the user's next keys
     // when it wakes.
     search.answered = clientAnswers(api, window);

@@ -23,7 +23,8 @@ extern WindowHandle clientWindow;
 // What the cycle hands the finder as EnumWindows' application value, and what the finder tells back.
 struct ClientSearch {
     APIcalls& api;
-    bool answered = false;  // the window found answered and was asked to the front
+    bool answered = false;    // the window found answered and was asked to the front
+    bool outOfReach = false;  // the window found runs above this program and was left alone
 };
 
 bool titleMarksClient(const std::string& title);
@@ -36,6 +37,12 @@ std::string readWindowTitle(APIcalls& api, WindowHandle window);
 // SMTO_ABORTIFHUNG, which uses it) waits 5 s before it says so, and under Wine it also says so of a
 // thread that has merely been idle for that long.
 bool clientAnswers(APIcalls& api, WindowHandle window);
+
+// Whether the window's process runs at a higher integrity level than this program (a client started
+// as administrator, this program not): Windows then drops this program's keys and clicks on their
+// way to it without a word, and may keep its messages out too. False when either level cannot be
+// read, as on Windows XP, which has none.
+bool runsAboveThisProgram(APIcalls& api, WindowHandle window);
 
 // EnumWindows callback; the application value is the address of a ClientSearch. On the first window
 // whose title marks the client (Windows' "(Not Responding)" stand-in for a frozen window, of class

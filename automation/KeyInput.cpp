@@ -29,6 +29,29 @@ void KeyPress(APIcalls& api, const std::int32_t& KeyCode) {
     KeyUp(api, KeyCode);
 }
 
+bool keyTypesItsLetter(APIcalls& api, KeyboardLayout layout, std::int32_t letterKey) {
+    // An input method's layout (0xE in the top digit) or a language whose input methods compose
+    // letters: the key may go into a composition while a character passes the input method by.
+    const std::uint32_t language = layout & 0x3FF;
+    const bool inputMethod = ((layout >> 28) & 0xF) == 0xE;
+    if (inputMethod || language == 0x04 || language == 0x11 || language == 0x12) return false;
+    // The unshifted character, upper or lower case by layout; a dead key has the top bit set.
+    const std::uint32_t typed = api.MapVirtualKeyExW(static_cast<std::uint32_t>(letterKey), MAPVK_VK_TO_CHAR_TYPE,
+                                                     layout);
+    const auto letter = static_cast<std::uint32_t>(letterKey);
+    return typed == letter || typed == letter + ('a' - 'A');
+}
+
+void LetterPress(APIcalls& api, const std::int32_t& KeyCode) {
+    const std::uint32_t thread = api.GetWindowThreadProcessId(api.GetForegroundWindow(), nullptr);
+    if (KeyCode < 'A' || KeyCode > 'Z' || keyTypesItsLetter(api, api.GetKeyboardLayout(thread), KeyCode)) {
+        KeyPress(api, KeyCode);
+        return;
+    }
+    const auto letter = static_cast<std::uint16_t>(KeyCode + ('a' - 'A'));
+    api.SendInput({{0, letter, KEYEVENTF_UNICODE_FLAG}, {0, letter, KEYEVENTF_UNICODE_FLAG | KEYEVENTF_KEYUP_FLAG}});
+}
+
 NormalizedPoint normalizedOnVirtualScreen(int x, int y, const ScreenRect& virtualScreen) {
     return {normalized(x, virtualScreen.left, virtualScreen.right),
             normalized(y, virtualScreen.top, virtualScreen.bottom)};

@@ -27,6 +27,19 @@ void KeyUp(APIcalls& api, const std::int32_t& KeyCode);
 // A tap: down, then up, nothing in between.
 void KeyPress(APIcalls& api, const std::int32_t& KeyCode);
 
+// Whether a letter key (the capital's virtual-key code, 'A' to 'Z') reaches a menu of that keyboard
+// layout as its letter. Menus pick their entries by the character a key types in the layout of the
+// thread that owns them: with a layout whose key types another letter (Cyrillic, Greek, Hebrew, ...)
+// the entry is never picked, and a Chinese, Japanese or Korean input method may take the key into a
+// composition instead.
+bool keyTypesItsLetter(APIcalls& api, KeyboardLayout layout, std::int32_t letterKey);
+
+// A tap of an access letter for the window in front: the key as KeyPress taps it where the layout
+// of the thread that owns that window types the letter with it, otherwise the lower-case letter
+// itself as a character, down and up, which reaches the menu whatever the layout. Asked anew for
+// each letter: the user may switch layouts, and each thread has its own.
+void LetterPress(APIcalls& api, const std::int32_t& KeyCode);
+
 // A screen point in the absolute coordinates that button events carry: 0 to 65535 across the
 // virtual screen (all monitors), so that the event lands on the point wherever the pointer is.
 struct NormalizedPoint {

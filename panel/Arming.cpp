@@ -33,6 +33,7 @@ ArmResult arm(PanelState& state, const PanelTexts& texts, APIcalls& api, WindowH
     state.periodMinutes = *minutes;
     state.downloadCount = texts.numberdl;
     state.tickCount = 1;
+    state.toldClientOutOfReach = false;
     state.armed = true;
     api.SetTimer(timerWindow, kTimerId, kTimerIntervalMs);
     return ArmResult::Armed;

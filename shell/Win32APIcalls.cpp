@@ -37,6 +37,25 @@ bool Win32APIcalls::SetCursorPos(int x, int y) { return ::SetCursorPos(x, y) != 
 
 int Win32APIcalls::GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 
+std::uint32_t Win32APIcalls::SendInput(const std::vector<KeyboardInput>& inputs) {
+    std::vector<INPUT> events(inputs.size());
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        events[i].type = INPUT_KEYBOARD;
+        events[i].ki.wVk = inputs[i].vk;
+        events[i].ki.wScan = inputs[i].scan;
+        events[i].ki.dwFlags = inputs[i].flags;
+    }
+    return ::SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
+}
+
+KeyboardLayout Win32APIcalls::GetKeyboardLayout(std::uint32_t threadId) {
+    return reinterpret_cast<KeyboardLayout>(::GetKeyboardLayout(threadId));
+}
+
+std::uint32_t Win32APIcalls::MapVirtualKeyExW(std::uint32_t code, std::uint32_t mapType, KeyboardLayout layout) {
+    return ::MapVirtualKeyExW(code, mapType, reinterpret_cast<HKL>(layout));
+}
+
 bool Win32APIcalls::EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) {
     EnumContext context{proc, appValue};
     return ::EnumWindows(enumThunk, reinterpret_cast<LPARAM>(&context)) != FALSE;
@@ -51,6 +70,13 @@ int Win32APIcalls::GetWindowTextA(WindowHandle window, char* buffer, int size) {
 }
 
 bool Win32APIcalls::SetForegroundWindow(WindowHandle window) { return ::SetForegroundWindow(toHwnd(window)) != FALSE; }
+
+std::uint32_t Win32APIcalls::GetWindowThreadProcessId(WindowHandle window, std::uint32_t* processId) {
+    DWORD process = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(toHwnd(window), &process);
+    if (processId) *processId = process;
+    return thread;
+}
 
 int Win32APIcalls::GetClassNameA(WindowHandle window, char* buffer, int size) {
     return ::GetClassNameA(toHwnd(window), buffer, size);
@@ -99,6 +125,30 @@ void Win32APIcalls::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 // The bench's soak build: thousands of cycles in minutes. Only the length of the pause differs.
 void Win32APIcalls::Sleep(std::uint32_t) { ::Sleep(TRAWLIX_PAUSE_MS); }
 #endif
+
+std::uint32_t Win32APIcalls::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+
+std::optional<std::uint32_t> Win32APIcalls::ProcessIntegrityLevel(std::uint32_t processId) {
+    // Limited query rights are what a program may have on an elevated process of the same user; on
+    // Windows XP they do not exist, and the call fails.
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return std::nullopt;
+    HANDLE token = nullptr;
+    const bool opened = ::OpenProcessToken(process, TOKEN_QUERY, &token) != FALSE;
+    ::CloseHandle(process);
+    if (!opened) return std::nullopt;
+    // The label: a SID whose last part is the level. Windows XP knows no such class and fails.
+    alignas(TOKEN_MANDATORY_LABEL) unsigned char buffer[sizeof(TOKEN_MANDATORY_LABEL) + SECURITY_MAX_SID_SIZE];
+    DWORD size = 0;
+    std::optional<std::uint32_t> level;
+    if (::GetTokenInformation(token, TokenIntegrityLevel, buffer, sizeof buffer, &size)) {
+        PSID label = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer)->Label.Sid;
+        const UCHAR parts = *::GetSidSubAuthorityCount(label);
+        if (parts > 0) level = *::GetSidSubAuthority(label, parts - 1u);
+    }
+    ::CloseHandle(token);
+    return level;
+}
 
 std::string Win32APIcalls::AppPath() {
     // The buffer grows until the whole path fits: a path may be longer than MAX_PATH.

@@ -14,11 +14,15 @@ public:
                      std::uintptr_t extra) override;
     bool SetCursorPos(int x, int y) override;
     int GetSystemMetrics(int index) override;
+    std::uint32_t SendInput(const std::vector<KeyboardInput>& inputs) override;
+    KeyboardLayout GetKeyboardLayout(std::uint32_t threadId) override;
+    std::uint32_t MapVirtualKeyExW(std::uint32_t code, std::uint32_t mapType, KeyboardLayout layout) override;
     bool EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) override;
     WindowHandle GetForegroundWindow() override;
     int GetWindowTextLengthA(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
+    std::uint32_t GetWindowThreadProcessId(WindowHandle window, std::uint32_t* processId) override;
     int GetClassNameA(WindowHandle window, char* buffer, int size) override;
     bool SendMessageTimeoutA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                              std::uint32_t flags, std::uint32_t timeoutMs) override;
@@ -29,6 +33,8 @@ public:
     void KillTimer(WindowHandle window, std::uintptr_t id) override;
     void MsgBox(const std::string& text) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t GetCurrentProcessId() override;
+    std::optional<std::uint32_t> ProcessIntegrityLevel(std::uint32_t processId) override;
     std::string AppPath() override;
     bool Shell_NotifyIconA(std::uint32_t message, const TrayIconRecord& record) override;
     void ShellExecuteA(WindowHandle owner, const std::string& operation, const std::string& file,

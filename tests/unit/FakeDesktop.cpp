@@ -98,6 +98,37 @@ bool FakeDesktop::EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) {
     return true;
 }
 
+std::uint32_t FakeDesktop::SendInput(const std::vector<KeyboardInput>& inputs) {
+    for (const KeyboardInput& input : inputs) {
+        std::string event = (input.flags & KEYEVENTF_KEYUP_FLAG ? "char up " : "char down ") +
+                            std::to_string(input.scan);
+        // Only characters are sent this way; anything else is spelled out so tests see it.
+        if (input.vk != 0 || (input.flags & ~KEYEVENTF_KEYUP_FLAG) != KEYEVENTF_UNICODE_FLAG)
+            event += " vk=" + std::to_string(input.vk) + " flags=" + std::to_string(input.flags);
+        record(event);
+    }
+    return static_cast<std::uint32_t>(inputs.size());
+}
+
+KeyboardLayout FakeDesktop::GetKeyboardLayout(std::uint32_t threadId) {
+    auto it = layouts.find(threadId == 0 ? kOwnThread : threadId);
+    return it == layouts.end() ? kLayoutEnglishUS : it->second;
+}
+
+std::uint32_t FakeDesktop::MapVirtualKeyExW(std::uint32_t code, std::uint32_t mapType, KeyboardLayout layout) {
+    if (mapType != MAPVK_VK_TO_CHAR_TYPE || code < 'A' || code > 'Z') return 0;
+    // The Russian and Greek layouts' letter keys type Cyrillic and Greek capitals (E: У and Ε, R: К and
+    // Ρ; the others are never asked); every other layout here types the Latin capital.
+    switch (layout & 0xFFFF) {
+    case 0x0419:
+        return code == 'E' ? 0x0423 : code == 'R' ? 0x041A : 0x0410;
+    case 0x0408:
+        return code == 'E' ? 0x0395 : code == 'R' ? 0x03A1 : 0x0391;
+    default:
+        return code;
+    }
+}
+
 int FakeDesktop::GetWindowTextLengthA(WindowHandle window) {
     const FakeWindow* w = find(window);
     return w ? static_cast<int>(w->title.size()) : 0;
@@ -116,6 +147,12 @@ bool FakeDesktop::SetForegroundWindow(WindowHandle window) {
     record("front " + std::to_string(window));
     if (foregroundFollowsRequests) foreground = window;
     return foregroundFollowsRequests;
+}
+
+std::uint32_t FakeDesktop::GetWindowThreadProcessId(WindowHandle window, std::uint32_t* processId) {
+    const auto number = find(window) ? static_cast<std::uint32_t>(window) : 0;
+    if (processId) *processId = number;
+    return number;
 }
 
 int FakeDesktop::GetClassNameA(WindowHandle window, char* buffer, int size) {
@@ -168,6 +205,11 @@ void FakeDesktop::KillTimer(WindowHandle window, std::uintptr_t id) {
 void FakeDesktop::MsgBox(const std::string& text) { record("msgbox " + text); }
 
 void FakeDesktop::Sleep(std::uint32_t milliseconds) { record("sleep " + std::to_string(milliseconds)); }
+
+std::optional<std::uint32_t> FakeDesktop::ProcessIntegrityLevel(std::uint32_t processId) {
+    auto it = integrityLevels.find(processId);
+    return it == integrityLevels.end() ? kLevelMedium : it->second;
+}
 
 bool FakeDesktop::Shell_NotifyIconA(std::uint32_t message, const TrayIconRecord&) {
     record("tray " + std::to_string(message));

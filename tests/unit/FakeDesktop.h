@@ -19,8 +19,24 @@ struct FakeWindow {
     std::string className = "Client";
 };
 
+// Keyboard layouts by their handles: the language in the low word.
+inline constexpr KeyboardLayout kLayoutEnglishUS = 0x04090409;
+inline constexpr KeyboardLayout kLayoutFrench = 0x040C040C;
+inline constexpr KeyboardLayout kLayoutRussian = 0x04190419;
+inline constexpr KeyboardLayout kLayoutGreek = 0x04080408;
+inline constexpr KeyboardLayout kLayoutJapanese = 0x04110411;
+inline constexpr KeyboardLayout kLayoutChineseInputMethod = 0xE0080804;  // an input method's layout
+// Integrity levels.
+inline constexpr std::uint32_t kLevelLow = 0x1000;
+inline constexpr std::uint32_t kLevelMedium = 0x2000;
+inline constexpr std::uint32_t kLevelHigh = 0x3000;
+
 class FakeDesktop : public APIcalls {
 public:
+    // Each window belongs to a program of its own with one thread, both numbered as the window's
+    // handle; this program's own process and thread are number 1.
+    static constexpr std::uint32_t kOwnProcess = 1;
+    static constexpr std::uint32_t kOwnThread = 1;
     // Top-level windows in EnumWindows order.
     std::vector<FakeWindow> windows;
     WindowHandle foreground = 0;
@@ -34,12 +50,18 @@ public:
     // The notification area: missing until the shell has started; whether it shows the icon.
     bool notificationArea = true;
     bool iconShown = false;
+    // Each thread's keyboard layout (by thread number); a thread not listed has the US one.
+    std::map<std::uint32_t, KeyboardLayout> layouts;
+    // Each process's integrity level (by process number), nothing for one that cannot be read; a
+    // process not listed runs at the medium level.
+    std::map<std::uint32_t, std::optional<std::uint32_t>> integrityLevels;
 
     // Every acting call, one line each: "down 18", "up 18", "cursor 119 150", "leftdown 119 150" and
     // "leftup 119 150" (where a button event carrying its point lands; without one, no point),
     // "ping <h>" (a WM_NULL sent with SMTO_BLOCK and a timeout of at most a second),
     // "sleep 500", "msgbox <text>", "timer on <h> <id> <ms>", "timer off <h> <id>", "front <h>",
-    // "showasync <h> <cmd>", "tray <msg>", "open ...".
+    // "showasync <h> <cmd>", "tray <msg>", "open ...", "char down <c>" and "char up <c>" (a character
+    // sent with SendInput, decimal).
     std::vector<std::string> events;
     // Registry: "<subKey>|<name>" -> value.
     std::map<std::string, RegistryValue> registry;
@@ -53,11 +75,15 @@ public:
                      std::uintptr_t extra) override;
     bool SetCursorPos(int x, int y) override;
     int GetSystemMetrics(int index) override;
+    std::uint32_t SendInput(const std::vector<KeyboardInput>& inputs) override;
+    KeyboardLayout GetKeyboardLayout(std::uint32_t threadId) override;
+    std::uint32_t MapVirtualKeyExW(std::uint32_t code, std::uint32_t mapType, KeyboardLayout layout) override;
     bool EnumWindows(EnumWindowsProc proc, std::intptr_t appValue) override;
     WindowHandle GetForegroundWindow() override { return foreground; }
     int GetWindowTextLengthA(WindowHandle window) override;
     int GetWindowTextA(WindowHandle window, char* buffer, int size) override;
     bool SetForegroundWindow(WindowHandle window) override;
+    std::uint32_t GetWindowThreadProcessId(WindowHandle window, std::uint32_t* processId) override;
     int GetClassNameA(WindowHandle window, char* buffer, int size) override;
     bool SendMessageTimeoutA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                              std::uint32_t flags, std::uint32_t timeoutMs) override;
@@ -68,6 +94,8 @@ public:
     void KillTimer(WindowHandle window, std::uintptr_t id) override;
     void MsgBox(const std::string& text) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t GetCurrentProcessId() override { return kOwnProcess; }
+    std::optional<std::uint32_t> ProcessIntegrityLevel(std::uint32_t processId) override;
     std::string AppPath() override { return appPath; }
     bool Shell_NotifyIconA(std::uint32_t message, const TrayIconRecord& record) override;
     void ShellExecuteA(WindowHandle owner, const std::string& operation, const std::string& file,

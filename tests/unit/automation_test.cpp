@@ -6,6 +6,7 @@
 #include "automation/AutomationCycle.h"
 #include "automation/ClientFinder.h"
 #include "automation/KeyInput.h"
+#include "panel/Arming.h"
 
 namespace trawlix {
 namespace {
@@ -55,9 +56,14 @@ struct CycleTest : ::testing::Test {
     // ... and it is in front, answering.
     Events found() const { return searched() + ping(); }
     Events menuAndClick() const { return kMenuCommand + Events{"sleep 500"} + ping() + kClick; }
-    Events oneDownload() const {
-        return taps(93) + taps(69) + ping() + taps(13) + taps(93) + taps(82) + ping() + taps(13) + taps(93) +
-               taps(40, 5) + ping() + taps(13) + taps(40);
+    // The access letters E and R go as their keys, or as the characters themselves.
+    Events oneDownload(const Events& e = taps(69), const Events& r = taps(82)) const {
+        return taps(93) + e + ping() + taps(13) + taps(93) + r + ping() + taps(13) + taps(93) + taps(40, 5) + ping() +
+               taps(13) + taps(40);
+    }
+    static Events typed(char letter) {
+        const std::string c = std::to_string(static_cast<int>(letter));
+        return {"char down " + c, "char up " + c};
     }
     // Changes the desktop when the event with this index (counted from 0) happens.
     void changeAt(std::size_t index, std::function<void()> change) {
@@ -230,6 +236,95 @@ TEST_F(CycleTest, ClientThatDoesNotAnswerIsLeftBehindAndGetsNothing) {
     EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
     EXPECT_EQ(desktop.events, found());
     EXPECT_EQ(state.periodMinutes, 3);
+}
+
+TEST_F(CycleTest, AccessLettersFollowTheLayoutOfTheThreadInFront) {
+    // This program's own thread types Cyrillic; only the client's layout counts.
+    desktop.layouts[test::FakeDesktop::kOwnThread] = test::kLayoutRussian;
+    const std::pair<KeyboardLayout, bool> cases[] = {
+        {test::kLayoutEnglishUS, true}, {test::kLayoutFrench, true},    {test::kLayoutRussian, false},
+        {test::kLayoutGreek, false},    {test::kLayoutJapanese, false}, {test::kLayoutChineseInputMethod, false},
+    };
+    for (const auto& [layout, keysTypeTheLetters] : cases) {
+        desktop.events.clear();
+        desktop.layouts[static_cast<std::uint32_t>(client)] = layout;
+        armWith(0, "2");
+        EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed) << std::hex << layout;
+        // Every other key as it always goes.
+        const Events download = keysTypeTheLetters ? oneDownload() : oneDownload(typed('e'), typed('r'));
+        EXPECT_EQ(desktop.events, found() + menuAndClick() + download + download + taps(38, 2)) << std::hex << layout;
+    }
+}
+
+TEST_F(CycleTest, LayoutIsAskedAgainForEveryLetter) {
+    // The user switches the client to Greek between two cycles, and back to English while the first
+    // download's E is on its way.
+    armWith(0, "1");
+    cycle.Timer_Timer();
+    EXPECT_EQ(desktop.events, found() + menuAndClick() + oneDownload() + taps(38));
+    desktop.events.clear();
+    desktop.layouts[static_cast<std::uint32_t>(client)] = test::kLayoutGreek;
+    desktop.onEvent = [&](const std::string& event) {
+        if (event == "char up 101") desktop.layouts[static_cast<std::uint32_t>(client)] = test::kLayoutEnglishUS;
+    };
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
+    EXPECT_EQ(desktop.events, found() + menuAndClick() + oneDownload(typed('e'), taps(82)) + taps(38));
+}
+
+TEST_F(CycleTest, ClientRunningAboveThisProgramGetsNothingAndTheUserIsToldOncePerArming) {
+    // The client runs as administrator, this program does not.
+    desktop.integrityLevels[static_cast<std::uint32_t>(client)] = test::kLevelHigh;
+    const WindowHandle notepad = desktop.addWindow("Untitled - Notepad");
+    desktop.foreground = notepad;
+    PanelTexts texts{"1", "0", "Minutes"};
+    ASSERT_EQ(arm(state, texts, desktop, 0), ArmResult::Armed);
+    desktop.events.clear();
+    const Events told = {std::string("msgbox ") + kClientElevatedMessage};
+    // Ticks keep coming while the message is open: they look again in silence.
+    desktop.onEvent = [&](const std::string& event) {
+        if (event == told.front()) {
+            EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
+        }
+    };
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
+    desktop.onEvent = nullptr;
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::PutOff);
+    // Not asked, not brought forward, no key: only the message, once.
+    EXPECT_EQ(desktop.events, told);
+    EXPECT_EQ(desktop.foreground, notepad);
+    EXPECT_EQ(clientWindow, client);
+    EXPECT_EQ(state.periodMinutes, 0);
+    EXPECT_EQ(state.tickCount, 1);
+
+    // Armed again, the user is told again.
+    desktop.events.clear();
+    ASSERT_EQ(arm(state, texts, desktop, 0), ArmResult::Armed);
+    cycle.Timer_Timer();
+    EXPECT_EQ(desktop.events, Events{"timer on 0 1 60000"} + told);
+
+    // Once the client runs at this program's level again, the next tick works it.
+    desktop.events.clear();
+    desktop.integrityLevels[static_cast<std::uint32_t>(client)] = test::kLevelMedium;
+    EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
+    EXPECT_EQ(desktop.events, found() + menuAndClick() + oneDownload() + taps(38));
+}
+
+TEST_F(CycleTest, ClientAtOrBelowThisProgramsLevelOrUnreadableIsWorkedAsEver) {
+    const std::pair<std::optional<std::uint32_t>, std::optional<std::uint32_t>> cases[] = {
+        {test::kLevelMedium, test::kLevelMedium},  // the usual case
+        {test::kLevelLow, test::kLevelMedium},     // a client in a sandbox
+        {test::kLevelHigh, test::kLevelHigh},      // both as administrator
+        {std::nullopt, test::kLevelMedium},        // a client of another account, not to be opened
+        {test::kLevelHigh, std::nullopt},          // Windows XP: no levels at all
+    };
+    for (const auto& [theirs, ours] : cases) {
+        desktop.events.clear();
+        desktop.integrityLevels[static_cast<std::uint32_t>(client)] = theirs;
+        desktop.integrityLevels[test::FakeDesktop::kOwnProcess] = ours;
+        armWith(0, "1");
+        EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed) << theirs.value_or(0) << " " << ours.value_or(0);
+        EXPECT_EQ(desktop.events, found() + menuAndClick() + oneDownload() + taps(38));
+    }
 }
 
 TEST_F(CycleTest, ClickIsCountedFromTheCornerOfTheClientsMonitor) {
