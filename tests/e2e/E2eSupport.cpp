@@ -285,6 +285,13 @@ std::vector<std::string> StandIn::inputLog() const {
     return input;
 }
 
+std::vector<std::string> StandIn::commands() const {
+    std::vector<std::string> entries;
+    for (const auto& line : log())
+        if (line.rfind("command ", 0) == 0) entries.push_back(line);
+    return entries;
+}
+
 std::vector<std::string> StandIn::newInput() {
     std::vector<std::string> input;
     if (!newInputFile_.is_open()) newInputFile_.open(logPath_, std::ios::binary);
@@ -343,6 +350,15 @@ std::vector<std::string> completedCycle(int downloads) {
     const std::vector<std::string> download = downloadKeys();
     for (int i = 0; i < downloads; ++i) keys.insert(keys.end(), download.begin(), download.end());
     return keys + taps(38, downloads);
+}
+
+std::vector<std::string> completedCycleCommands(int downloads) {
+    std::vector<std::string> entries = {"command show transfers"};
+    for (int row = 1; row <= downloads; ++row)
+        entries = entries + std::vector<std::string>{"command more sources " + std::to_string(row),
+                                                     "command resume " + std::to_string(row),
+                                                     "command clear finished " + std::to_string(row)};
+    return entries;
 }
 
 }  // namespace e2e

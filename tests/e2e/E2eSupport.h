@@ -141,6 +141,8 @@ public:
     std::vector<std::string> log() const;
     // Lines of the log that record input ("key ..." and "button ...").
     std::vector<std::string> inputLog() const;
+    // Lines of the log that record a menu entry the client carried out ("command ...").
+    std::vector<std::string> commands() const;
     // The input lines written since the last call, for logs too long to read again and again.
     std::vector<std::string> newInput();
     bool waitForLogLine(const std::string& line, int timeoutMs = 20000) const;
@@ -165,5 +167,8 @@ std::vector<std::string> menuCommandKeys();
 std::vector<std::string> clickOnTheList();
 std::vector<std::string> downloadKeys();
 std::vector<std::string> completedCycle(int downloads);
+// The menu entries that a completed cycle has the stand-in carry out: the transfers view, then for
+// each download, on its row, more sources, resume, and clearing finished and failed downloads.
+std::vector<std::string> completedCycleCommands(int downloads);
 
 }  // namespace e2e

@@ -1,9 +1,10 @@
 // What only Windows itself shows, and Wine cannot: the foreground lock, the "(Not Responding)"
-// ghost of a hung client, and a screen reader naming the number box from its own process. Under
-// Wine each test skips, saying why.
+// ghost of a hung client, a screen reader naming the number box from its own process, and a client
+// running above Trawlix's integrity level. Under Wine each test skips, saying why.
 #include <gtest/gtest.h>
 
 #include <oleacc.h>
+#include <sddl.h>
 
 #include <atomic>
 
@@ -157,6 +158,89 @@ TEST(WindowsOnly, ScreenReaderInAnotherProcessNamesTheNumberBoxes) {
         EXPECT_EQ(e2e::accessibleName(app.control(ids::interval)), "Every");
     }
     CoUninitialize();
+}
+
+// Trawlix.exe started as by a user in a sandbox: this test's own token with the low integrity
+// label, so that the stand-in, at the test's level, runs above it as a client started as
+// administrator runs above a Trawlix started normally. Ended with the test.
+class LowIntegrityTrawlix {
+public:
+    LowIntegrityTrawlix() {
+        HANDLE own = nullptr, low = nullptr;
+        PSID lowLabel = nullptr;
+        OpenProcessToken(GetCurrentProcess(),
+                         TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ADJUST_DEFAULT | TOKEN_ASSIGN_PRIMARY, &own);
+        DuplicateTokenEx(own, 0, nullptr, SecurityImpersonation, TokenPrimary, &low);
+        ConvertStringSidToSidA("S-1-16-4096", &lowLabel);
+        TOKEN_MANDATORY_LABEL label{};
+        label.Label.Attributes = SE_GROUP_INTEGRITY;
+        label.Label.Sid = lowLabel;
+        const bool labelled = low && lowLabel &&
+                              SetTokenInformation(low, TokenIntegrityLevel, &label,
+                                                  sizeof label + GetLengthSid(lowLabel));
+        std::string commandLine = "\"" + e2e::binDir() + "\\Trawlix.exe\"";
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        if (labelled && !CreateProcessAsUserA(low, nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                              e2e::binDir().c_str(), &startup, &info_))
+            info_ = {};
+        if (lowLabel) LocalFree(lowLabel);
+        if (low) CloseHandle(low);
+        if (own) CloseHandle(own);
+        e2e::waitUntil(
+            [&] {
+                window_ = e2e::findTopLevelWindow(info_.dwProcessId, "Trawlix 1.10");
+                return info_.hProcess && window_ && IsWindowVisible(window_);
+            },
+            60000);
+    }
+    ~LowIntegrityTrawlix() {
+        if (!info_.hProcess) return;
+        TerminateProcess(info_.hProcess, 0);
+        WaitForSingleObject(info_.hProcess, 10000);
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    LowIntegrityTrawlix(const LowIntegrityTrawlix&) = delete;
+    LowIntegrityTrawlix& operator=(const LowIntegrityTrawlix&) = delete;
+    HWND window() const { return window_; }
+    DWORD processId() const { return info_.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION info_{};
+    HWND window_ = nullptr;
+};
+
+TEST(WindowsOnly, ClientAboveTrawlixGetsNothingAndTheUserIsToldOnce) {
+    if (e2e::underWine()) GTEST_SKIP() << "Wine runs every process at the same integrity level";
+    e2e::clearSettings();
+    e2e::StandIn client;
+    LowIntegrityTrawlix trawlix;
+    ASSERT_TRUE(trawlix.window()) << "Trawlix did not start at low integrity";
+    // A higher level may drive a lower one's window: armed through its controls.
+    SendMessageA(GetDlgItem(trawlix.window(), ids::numberdl), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("1"));
+    SendMessageA(GetDlgItem(trawlix.window(), ids::interval), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("0"));
+    SendMessageA(GetDlgItem(trawlix.window(), ids::go), BM_CLICK, 0, 0);
+    InjectedKeys keys;
+    // Three ticks: the first tells the user, the two that come while the message is open look again
+    // in silence.
+    for (int tick = 0; tick < 3; ++tick) {
+        PostMessageA(trawlix.window(), WM_TIMER, 1, 0);
+        Sleep(2000);
+    }
+    auto box = e2e::waitForMessageBox(trawlix.processId());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "Trawlix 1.10 - By Orvane");
+    EXPECT_EQ(box->text,
+              "KaZaA Media Desktop runs as administrator, so Windows keeps Trawlix's keys and clicks out "
+              "of it. Start Trawlix as administrator too, or start KaZaA normally.");
+    e2e::dismissMessageBox(box->box);
+    ASSERT_TRUE(e2e::waitUntil([&] { return !IsWindow(box->box); }));
+    PostMessageA(trawlix.window(), WM_TIMER, 1, 0);
+    EXPECT_FALSE(e2e::waitForMessageBox(trawlix.processId(), 4000)) << "told more than once";
+    EXPECT_EQ(keys.count(), 0);
+    EXPECT_TRUE(client.inputLog().empty());
+    EXPECT_FALSE(IsZoomed(client.window()));
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 //   command <text>                                a menu or context-menu command ran
 //   hang <ms> / hang over                         the window stops handling messages for that long,
 //                                                 and takes them again
+//   letters E R type <hex> <hex>                  at the start: the characters the E and R keys type
+//                                                 in this thread's keyboard layout (UTF-16, 0: none)
 //
 // Options after the log path:
 //   --details-once    the first "Transfers" command also opens a window of its own title in front of
@@ -18,10 +20,14 @@
 //   --title TEXT      another title, for a window that only watches which keys reach it.
 //   --log-only        keys are logged and then dropped: no menu opens, nothing changes, so that the
 //                     bench's soak runs thousands of cycles in minutes.
+//   --layout KLID     the window's thread types with that keyboard layout (e.g. 00000419, Russian),
+//                     as for a user who works in it; logged as "layout <KLID>" once it is active.
+//                     A layout that the user did not have is unloaded again at the end.
 // The message WM_APP posted to the main window, with a time in milliseconds as wParam, makes the
 // window's thread stop handling messages for that long, as a client that has hung.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
@@ -82,6 +88,7 @@ struct Options {
     int closeAfter = 0;  // 0: never
     const char* title = kClientTitle;
     bool logOnly = false;
+    const char* layout = nullptr;
 };
 
 class StandInClient {
@@ -91,6 +98,8 @@ public:
     bool Create(HINSTANCE instance, int show);
     // Catches the Applications key before the focused list gets it; true when the message is used up.
     bool PreTranslate(const MSG& msg);
+    void ActivateLayout(const char* klid);
+    void RecordLetters();
 
 private:
     static LRESULT CALLBACK WndProcThunk(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -126,6 +135,8 @@ private:
     int inputLines_ = 0;
     const char* title_;
     bool logOnly_ = false;
+    HKL previousLayout_ = nullptr;  // the layout before --layout, given back at the end
+    HKL loadedLayout_ = nullptr;    // a layout this program added to the user's, to be unloaded
 };
 
 StandInClient* StandInClient::instance_ = nullptr;
@@ -141,6 +152,9 @@ StandInClient::StandInClient(const Options& options)
 }
 
 StandInClient::~StandInClient() {
+    // Where the user's layouts are one for all programs, this one's choice was everybody's.
+    if (previousLayout_) ActivateKeyboardLayout(previousLayout_, 0);
+    if (loadedLayout_) UnloadKeyboardLayout(loadedLayout_);
     if (log_ != INVALID_HANDLE_VALUE) CloseHandle(log_);
     instance_ = nullptr;
 }
@@ -427,6 +441,36 @@ LRESULT CALLBACK StandInClient::MouseHook(int code, WPARAM wParam, LPARAM lParam
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+void StandInClient::ActivateLayout(const char* klid) {
+    HKL had[64];
+    const int count = GetKeyboardLayoutList(64, had);
+    wchar_t name[KL_NAMELENGTH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, klid, -1, name, KL_NAMELENGTH);
+    HKL layout = LoadKeyboardLayoutW(name, 0);
+    if (!layout) return;
+    previousLayout_ = ActivateKeyboardLayout(layout, 0);
+    if (!previousLayout_) return;
+    if (std::find(had, had + count, layout) == had + count) loadedLayout_ = layout;
+    char active[KL_NAMELENGTH] = "";
+    GetKeyboardLayoutNameA(active);
+    Record(std::string("layout ") + active);
+}
+
+void StandInClient::RecordLetters() {
+    // What a key types, as TranslateMessage would have it typed into this thread, no other key held.
+    HKL layout = GetKeyboardLayout(0);
+    BYTE keys[256] = {};
+    std::string line = "letters E R type";
+    for (UINT key : {'E', 'R'}) {
+        wchar_t typed[4] = {};
+        const int count = ToUnicodeEx(key, MapVirtualKeyExW(key, MAPVK_VK_TO_VSC, layout), keys, typed, 4, 0, layout);
+        char hex[8];
+        wsprintfA(hex, " %04x", count == 1 ? typed[0] : 0);
+        line += hex;
+    }
+    Record(line);
+}
+
 void StandInClient::Record(const std::string& line) {
     if (log_ != INVALID_HANDLE_VALUE) {
         // One WriteFile per line: the file is in append mode and unbuffered, so a reader sees whole lines.
@@ -468,9 +512,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         else if (option == "--close-after" && i + 1 < __argc) options.closeAfter = std::atoi(__argv[++i]);
         else if (option == "--title" && i + 1 < __argc) options.title = __argv[++i];
         else if (option == "--log-only") options.logOnly = true;
+        else if (option == "--layout" && i + 1 < __argc) options.layout = __argv[++i];
     }
     StandInClient client(options);
     if (!client.Create(instance, show)) return 1;
+    if (options.layout) client.ActivateLayout(options.layout);
+    client.RecordLetters();
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (client.PreTranslate(msg)) continue;
