@@ -16,6 +16,8 @@ else
 fi
 "$env_script" --state "$state" start
 trap '"$env_script" --state "$state" stop' EXIT
+# Windows' dialog font metrics and title-bar glyphs, so that the window looks as it does on Windows.
+"$env_script" --state "$state" fonts
 "$env_script" --state "$state" run "$bin/StandInClient.exe" "$(realpath "$state")/standin.log" &
 "$env_script" --state "$state" run "$bin/Trawlix.exe"
 echo "Trawlix ended; the stand-in client's input log is $state/standin.log"
