@@ -167,11 +167,13 @@ start_desktop_once() {
   echo $! >"$state/keeper.pid"
   until grep -q '^desktop ready' "$state/keeper.log" 2>/dev/null; do
     kill -0 "$(cat "$state/keeper.pid")" 2>/dev/null || { echo "  the desktop keeper ended" >&2; return 1; }
-    waited=$((SECONDS - begun))
-    if [ "$waited" -ge $((START_LIMIT * 60)) ]; then
-      echo "  Wine's desktop is not up after $START_LIMIT min:$(grep -h 'signal' "$state/keeper.log" | sed 's/^/ /')" >&2
+    # The desktop process writes where the keeper does, which started it.
+    if grep -q 'uncaught target signal' "$state/keeper.log"; then
+      echo "  Wine's desktop process crashed under the emulator: $(grep -m1 'uncaught target signal' "$state/keeper.log")" >&2
       return 1
     fi
+    waited=$((SECONDS - begun))
+    [ "$waited" -lt $((START_LIMIT * 60)) ] || { echo "  Wine's desktop is not up after $START_LIMIT min" >&2; return 1; }
     [ $((waited % 60)) -ge 5 ] || echo "  starting Wine's desktop: $((waited / 60)) min" >&2
     sleep 5
   done
