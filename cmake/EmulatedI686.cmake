@@ -16,7 +16,7 @@ add_test(NAME i686.environment.stop COMMAND ${TRAWLIX_WINE32_ENV} --state ${TRAW
 set_tests_properties(i686.environment.start PROPERTIES FIXTURES_SETUP wine32 TIMEOUT 5400)
 set_tests_properties(i686.environment.stop PROPERTIES FIXTURES_CLEANUP wine32)
 # The end-to-end tests need Wine's desktop with its notification area, which the keeper brings up
-# and holds for the run (tried twice within its limit).
+# and holds for the run (tried once, within a limit: Wine starts one desktop process per desktop).
 add_executable(DesktopKeeper tests/e2e/DesktopKeeper.cpp)
 target_link_libraries(DesktopKeeper PRIVATE user32)
 target_link_options(DesktopKeeper PRIVATE ${TRAWLIX_STATIC_LINK})

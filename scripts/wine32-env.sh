@@ -31,12 +31,12 @@ export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES
 export TRAWLIX_E2E_WAIT_FACTOR=10
 
 # Minutes allowed for making the prefix (about 10 here), and for the server's start-up (about 8),
-# and for the desktop: each is tried twice, which keeps a run that never comes up well inside CI's
-# 90 minutes.
+# each tried twice, and for the desktop.
 PREFIX_LIMIT=${TRAWLIX_WINE32_PREFIX_LIMIT:-16}
 START_LIMIT=${TRAWLIX_WINE32_START_LIMIT:-12}
 
-wine32() { qemu-i386 -L / "$loader/wine" "$@"; }
+# Always started in the background: exec, so that $! is the emulated program itself.
+wine32() { exec qemu-i386 -L / "$loader/wine" "$@"; }
 
 make_loader() {
   mkdir -p "$loader"
@@ -47,13 +47,21 @@ make_loader() {
   ln -sfn /usr/share "$state/loader/share"
 }
 
-# Wine's services (services.exe, winedevice.exe) stay under qemu after the server has gone: every
-# process still running in this prefix, found by its environment.
-end_leftovers() {
-  local pid pids=()
-  for pid in $(pgrep -x 'qemu-i386' || true); do
-    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && pids+=("$pid")
+# The emulated processes of this prefix, found by their command line (Wine renames each process
+# after its program) and their environment; with an argument, those whose command line has it.
+prefix_processes() {
+  local pid
+  for pid in $(pgrep -f '^qemu-i386 ' || true); do
+    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    [ -z "${1:-}" ] || tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | grep -qF "$1" || continue
+    echo "$pid"
   done
+}
+
+# Wine's services (services.exe, winedevice.exe) stay under qemu after the server has gone.
+end_leftovers() {
+  local pids
+  mapfile -t pids < <(prefix_processes)
   [ ${#pids[@]} -eq 0 ] || kill -KILL "${pids[@]}" 2>/dev/null || true
 }
 
@@ -160,16 +168,18 @@ start_server_once() {
 # Wine's desktop process (explorer.exe, with the taskbar and its notification area) comes up for the
 # keeper alone, which then holds it for the run, since each program would otherwise start its own.
 start_desktop_once() {
-  local keeper=$1 begun=$SECONDS waited
+  local keeper=$1 begun=$SECONDS waited seen=""
   [ ! -f "$state/keeper.pid" ] || kill -KILL "$(cat "$state/keeper.pid")" 2>/dev/null || true
   rm -f "$state/keeper.log"
   wine32 "$keeper" </dev/null >"$state/keeper.log" 2>&1 &
   echo $! >"$state/keeper.pid"
   until grep -q '^desktop ready' "$state/keeper.log" 2>/dev/null; do
     kill -0 "$(cat "$state/keeper.pid")" 2>/dev/null || { echo "  the desktop keeper ended" >&2; return 1; }
-    # The desktop process writes where the keeper does, which started it.
-    if grep -q 'uncaught target signal' "$state/keeper.log"; then
-      echo "  Wine's desktop process crashed under the emulator: $(grep -m1 'uncaught target signal' "$state/keeper.log")" >&2
+    # Started by the keeper's first call, the desktop process must stay.
+    if [ -n "$(prefix_processes 'explorer.exe /desktop')" ]; then
+      seen=1
+    elif [ -n "$seen" ]; then
+      echo "  Wine's desktop process (explorer.exe) ended before the desktop was up: it crashed" >&2
       return 1
     fi
     waited=$((SECONDS - begun))
@@ -184,12 +194,9 @@ start_desktop() {
   [ -f "$state/env" ] || { echo "the 32-bit test environment is not started" >&2; exit 1; }
   # shellcheck source=/dev/null  # written by start_environment, so not there to read beforehand
   . "$state/env"
-  local attempt
-  for attempt in 1 2; do
-    start_desktop_once "$1" && return 0
-    [ "$attempt" = 2 ] || echo "Wine's desktop did not come up under emulation: starting it once more" >&2
-  done
-  echo "Wine's desktop (explorer.exe) did not come up under emulation, twice: no test that needs it has run" >&2
+  # Tried once: once the server has made a desktop, Wine starts no second desktop process for it.
+  start_desktop_once "$1" && return 0
+  echo "Wine's desktop (explorer.exe) did not come up under emulation: no test that needs it has run" >&2
   exit 3
 }
 
