@@ -87,8 +87,9 @@ if(TRAWLIX_E2E)
   add_test(NAME package.signed COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-signing.sh ${TRAWLIX_BUILD_ROOT} ${PROJECT_VERSION})
 
   # The test kit that make test-kit writes: unpacked afresh, its x64 set run through run-tests.cmd
-  # as on a Windows PC (the x86 set cannot start here, and the runner says so), and the runner's
-  # care for the user's own Trawlix.
+  # as on a Windows PC (the x86 set cannot start under 64-bit Wine, and the runner says so; the i686
+  # tree runs its unit tests under emulated 32-bit Wine), and the runner's care for the user's own
+  # Trawlix.
   set(TRAWLIX_KIT_ZIP ${TRAWLIX_BUILD_ROOT}/test-kit/Trawlix-${PROJECT_VERSION}-tests.zip)
   set(TRAWLIX_KIT_DIR ${CMAKE_BINARY_DIR}/kit)
   add_test(NAME kit.unpack COMMAND ${CMAKE_COMMAND} -E rm -rf ${TRAWLIX_KIT_DIR})

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <fstream>
 
 namespace e2e {
@@ -45,10 +46,21 @@ std::string binDir() {
 
 bool underWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
 
+int waitFactor() {
+    static const int factor = [] {
+        char text[16] = "";
+        const DWORD length = GetEnvironmentVariableA("TRAWLIX_E2E_WAIT_FACTOR", text, sizeof text);
+        const int value = length > 0 && length < sizeof text ? std::atoi(text) : 1;
+        return value > 0 ? value : 1;
+    }();
+    return factor;
+}
+
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const int limit = timeoutMs * waitFactor();
     for (int waited = 0;; waited += 50) {
         if (condition()) return true;
-        if (waited >= timeoutMs) return false;
+        if (waited >= limit) return false;
         Sleep(50);
     }
 }
@@ -133,7 +145,8 @@ Process::~Process() {
 }
 
 bool Process::waitForExit(int timeoutMs) {
-    return info_.hProcess && WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeoutMs)) == WAIT_OBJECT_0;
+    return info_.hProcess &&
+           WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeoutMs * waitFactor())) == WAIT_OBJECT_0;
 }
 
 DWORD Process::exitCode() const {

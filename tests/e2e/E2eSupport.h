@@ -21,7 +21,14 @@ std::string binDir();
 // Windows' behaviour: a test of that skips there, saying why.
 bool underWine();
 
-// Polls until the condition holds; false when it still does not after the timeout.
+// How many times longer than the test says to wait for something to happen: 1, or the factor in
+// TRAWLIX_E2E_WAIT_FACTOR, which an emulated environment sets since there a program spends about a
+// minute starting. Fixed pauses are not stretched; a wait that runs out when nothing happens, as a
+// test expects, takes that many times longer.
+int waitFactor();
+
+// Polls until the condition holds; false when it still does not after the timeout (times the
+// wait factor).
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 
 // A string value below HKEY_CURRENT_USER, if there is one.
@@ -92,7 +99,7 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
     DWORD id() const { return info_.dwProcessId; }
-    bool waitForExit(int timeoutMs = 20000);
+    bool waitForExit(int timeoutMs = 20000);  // times the wait factor
     DWORD exitCode() const;
 
 private:

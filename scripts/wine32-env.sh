@@ -1,0 +1,266 @@
+#!/usr/bin/env bash
+# The 32-bit counterpart of wine-env.sh, for the i686 build's tests: one virtual display and one
+# 32-bit Wine prefix for a whole run. This machine runs no 32-bit x86 code, so 32-bit Wine runs
+# under qemu-user, where every process spends about a minute translating code before it runs.
+#   wine32-env.sh --state DIR prefix     make the prefix, once per build tree (about 10 minutes)
+#   wine32-env.sh --state DIR start      start Xvfb and a persistent wineserver with Wine's own
+#                                        processes up (making the prefix first if needed)
+#   wine32-env.sh --state DIR desktop KEEPER.exe
+#                                        bring Wine's desktop up, held by the keeper program
+#   wine32-env.sh --state DIR run PROG.. run a 32-bit Windows program in that environment
+#   wine32-env.sh --state DIR stop       stop what start started, and what Wine left behind
+# CTest calls start (and desktop) and stop as the set-up and clean-up of the i686 tests, and run for
+# each test. Exit code 3: the emulated environment did not come up (no test has run).
+set -euo pipefail
+
+state=""
+if [ "${1:-}" = --state ]; then state=$(realpath -m "$2"); shift 2; fi
+[ -n "$state" ] || { echo "usage: $0 --state DIR prefix|start|desktop KEEPER.exe|run PROG...|stop" >&2; exit 2; }
+action=${1:-}
+shift || true
+
+# Wine's Unix side starts every further process as "<loader dir>/wine-preloader <loader dir>/wine",
+# which cannot run natively here: a private loader folder whose wine-preloader is a script that
+# hands both to qemu. Wine finds its DLLs and NLS files relative to the loader, hence the links.
+loader=$state/loader/lib/wine
+export QEMU_RESERVED_VA=0xffff0000  # else Wine cannot map its shared user data under qemu
+# The 64-bit server serves 32-bit clients and runs natively.
+export WINESERVER=/usr/lib/wine/wineserver64 WINELOADER=$loader/wine
+export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# The test programs' waits for something to happen, stretched for the emulated start-up.
+export TRAWLIX_E2E_WAIT_FACTOR=10
+
+# Minutes allowed for making the prefix (about 10 here), and for the server's start-up (about 8),
+# each tried twice, and for the desktop.
+PREFIX_LIMIT=${TRAWLIX_WINE32_PREFIX_LIMIT:-16}
+START_LIMIT=${TRAWLIX_WINE32_START_LIMIT:-12}
+
+# Always started in the background: exec, so that $! is the emulated program itself.
+wine32() { exec qemu-i386 -L / "$loader/wine" "$@"; }
+
+make_loader() {
+  mkdir -p "$loader"
+  cmp -s /usr/lib/wine/wine "$loader/wine" || cp /usr/lib/wine/wine "$loader/wine"
+  printf '#!/bin/sh\nexec qemu-i386 -L / "$@"\n' >"$loader/wine-preloader"
+  chmod +x "$loader/wine-preloader"
+  ln -sfn /usr/lib/i386-linux-gnu "$state/loader/lib/i386-linux-gnu"
+  ln -sfn /usr/share "$state/loader/share"
+}
+
+# The emulated processes of this prefix, found by their command line (Wine renames each process
+# after its program) and their environment; with an argument, those whose command line has it.
+prefix_processes() {
+  local pid
+  for pid in $(pgrep -f '^qemu-i386 ' || true); do
+    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    [ -z "${1:-}" ] || tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | grep -qF "$1" || continue
+    echo "$pid"
+  done
+}
+
+# Wine's services (services.exe, winedevice.exe) stay under qemu after the server has gone.
+end_leftovers() {
+  local pids
+  mapfile -t pids < <(prefix_processes)
+  [ ${#pids[@]} -eq 0 ] || kill -KILL "${pids[@]}" 2>/dev/null || true
+}
+
+stop_server() {
+  "$WINESERVER" -k 2>/dev/null || true
+  end_leftovers
+}
+
+# wait_for PID MINUTES WHAT [files]: waits for the process, with a line every minute (with the
+# files made in system32 so far, if asked); false when it still runs after the limit (it is killed).
+wait_for() {
+  local pid=$1 limit=$(($2 * 60)) what=$3 files=${4:-} begun=$SECONDS
+  while kill -0 "$pid" 2>/dev/null; do
+    for _ in $(seq 12); do
+      sleep 5
+      kill -0 "$pid" 2>/dev/null || break
+    done
+    kill -0 "$pid" 2>/dev/null || break
+    local waited=$((SECONDS - begun))
+    if [ "$waited" -ge "$limit" ]; then
+      echo "  $what: still not done after $((waited / 60)) min, given up" >&2
+      kill -KILL "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+      return 1
+    fi
+    echo "  $what: $((waited / 60)) min $((waited % 60)) s${files:+, $(system32_files) files in system32}" >&2
+  done
+  wait "$pid" 2>/dev/null || true  # its status: wineboot may report a crash of one of its children
+  return 0
+}
+system32_files() { find "$WINEPREFIX/drive_c/windows/system32" -maxdepth 1 -type f 2>/dev/null | wc -l; }
+
+# What a complete prefix has: Wine's programs that every run starts, and both registry files.
+prefix_complete() {
+  local system32=$WINEPREFIX/drive_c/windows/system32 file
+  for file in kernel32.dll user32.dll shell32.dll comctl32.dll services.exe winedevice.exe explorer.exe cmd.exe; do
+    [ -f "$system32/$file" ] || { echo "  the prefix has no $file" >&2; return 1; }
+  done
+  [ "$(system32_files)" -ge 700 ] || { echo "  the prefix's system32 is incomplete" >&2; return 1; }
+  grep -q '^#arch=win32' "$WINEPREFIX/system.reg" 2>/dev/null || { echo "  the prefix has no 32-bit system.reg" >&2; return 1; }
+  grep -q 'Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Explorer' "$WINEPREFIX/user.reg" 2>/dev/null ||
+    { echo "  the prefix has no complete user.reg" >&2; return 1; }
+}
+
+make_prefix_once() {
+  stop_server
+  rm -rf "$WINEPREFIX"
+  wine32 wineboot -i </dev/null >"$state/wineboot.log" 2>&1 &
+  wait_for $! "$PREFIX_LIMIT" "making the 32-bit prefix" files || return 1
+  # The server writes the registry every 30 s: once both files have rested that long, it has
+  # written all of it. Wine's services never end by themselves, so the server is then killed.
+  for _ in $(seq 36); do
+    [ -f "$WINEPREFIX/user.reg" ] && [ -f "$WINEPREFIX/system.reg" ] &&
+      [ -z "$(find "$WINEPREFIX" -maxdepth 1 -name '*.reg' -newermt '35 seconds ago')" ] && break
+    sleep 5
+  done
+  stop_server
+  prefix_complete || return 1
+  # Wine's own desktop gives a taskbar with a notification area, and windows their frames with no
+  # window manager. Written with the server down, as a program would take another minute to start.
+  printf '\n[Software\\\\Wine\\\\Explorer]\n"Desktop"="Default"\n\n[Software\\\\Wine\\\\Explorer\\\\Desktops]\n"Default"="1024x768"\n' \
+    >>"$WINEPREFIX/user.reg"
+}
+
+make_prefix() {
+  [ ! -f "$WINEPREFIX/.trawlix-ready" ] || return 0
+  make_loader
+  echo "Making the 32-bit Wine prefix under emulation, once per build tree: about 10 minutes"
+  local begun=$SECONDS attempt
+  for attempt in 1 2; do
+    if make_prefix_once; then
+      touch "$WINEPREFIX/.trawlix-ready"
+      echo "The 32-bit prefix is made ($((SECONDS - begun)) s)"
+      return 0
+    fi
+    [ "$attempt" = 2 ] || echo "The 32-bit prefix is incomplete (see $state/wineboot.log): making it once more" >&2
+  done
+  echo "The emulated 32-bit Wine did not make its prefix, twice (see $state/wineboot.log): no test has run" >&2
+  exit 3
+}
+
+start_display() {
+  # As in wine-env.sh: a free display, told when ready, that keeps the pointer where it is.
+  rm -f "$state/display"
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
+  [ -s "$state/display" ] || { echo "Xvfb did not start" >&2; cat "$state/xvfb.log" >&2; exit 1; }
+  DISPLAY=":$(head -n1 "$state/display")"
+  export DISPLAY
+}
+
+# The first program of a server runs only once wineboot, services.exe and the devices are up: about
+# 8 minutes under qemu, and now and then never.
+start_server_once() {
+  local begun=$SECONDS
+  stop_server
+  "$WINESERVER" -p </dev/null >/dev/null 2>&1
+  wine32 cmd /c exit </dev/null >"$state/start.log" 2>&1 &
+  wait_for $! "$START_LIMIT" "starting the emulated 32-bit Wine" || return 1
+  echo "The emulated 32-bit Wine is up ($((SECONDS - begun)) s)"
+}
+
+# Wine's desktop process (explorer.exe, with the taskbar and its notification area) comes up for the
+# keeper alone, which then holds it for the run, since each program would otherwise start its own.
+start_desktop_once() {
+  local keeper=$1 begun=$SECONDS waited seen=""
+  [ ! -f "$state/keeper.pid" ] || kill -KILL "$(cat "$state/keeper.pid")" 2>/dev/null || true
+  rm -f "$state/keeper.log"
+  wine32 "$keeper" </dev/null >"$state/keeper.log" 2>&1 &
+  echo $! >"$state/keeper.pid"
+  until grep -q '^desktop ready' "$state/keeper.log" 2>/dev/null; do
+    kill -0 "$(cat "$state/keeper.pid")" 2>/dev/null || { echo "  the desktop keeper ended" >&2; return 1; }
+    # Started by the keeper's first call, the desktop process must stay.
+    if [ -n "$(prefix_processes 'explorer.exe /desktop')" ]; then
+      seen=1
+    elif [ -n "$seen" ]; then
+      echo "  Wine's desktop process (explorer.exe) ended before the desktop was up: it crashed" >&2
+      return 1
+    fi
+    waited=$((SECONDS - begun))
+    [ "$waited" -lt $((START_LIMIT * 60)) ] || { echo "  Wine's desktop is not up after $START_LIMIT min" >&2; return 1; }
+    [ $((waited % 60)) -ge 5 ] || echo "  starting Wine's desktop: $((waited / 60)) min" >&2
+    sleep 5
+  done
+  echo "Wine's desktop is up ($((SECONDS - begun)) s)"
+}
+
+start_desktop() {
+  [ -f "$state/env" ] || { echo "the 32-bit test environment is not started" >&2; exit 1; }
+  # shellcheck source=/dev/null  # written by start_environment, so not there to read beforehand
+  . "$state/env"
+  # Tried once: once the server has made a desktop, Wine starts no second desktop process for it.
+  start_desktop_once "$1" && return 0
+  echo "Wine's desktop (explorer.exe) did not come up under emulation: no test that needs it has run" >&2
+  exit 3
+}
+
+stop_environment() {
+  stop_server
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid"
+  fi
+  rm -f "$state/env" "$state/keeper.pid"
+}
+
+start_environment() {
+  mkdir -p "$state"
+  stop_environment  # what a crashed run may have left behind
+  make_loader
+  start_display  # before the first Wine command, which would otherwise start a desktop without a screen
+  make_prefix
+  local attempt
+  for attempt in 1 2; do
+    start_server_once && break
+    if [ "$attempt" = 2 ]; then
+      stop_environment
+      echo "The emulated 32-bit Wine did not come up within $START_LIMIT min, twice: no test has run" >&2
+      exit 3
+    fi
+    echo "The emulated 32-bit Wine did not come up within $START_LIMIT min: starting it once more" >&2
+  done
+  printf 'export DISPLAY=%q\n' "$DISPLAY" >"$state/env"
+  park_pointer
+}
+
+# As in wine-env.sh: each program starts with the X pointer in the middle of the screen, where the
+# program never aims.
+park_pointer() {
+  for _ in $(seq 40); do
+    xdotool mousemove 512 384
+    [ "$(xdotool getmouselocation 2>/dev/null | cut -d' ' -f1-2)" = "x:512 y:384" ] && return 0
+    sleep 0.05
+  done
+  echo "could not put the X pointer in the middle of the screen" >&2
+  exit 1
+}
+
+case "$action" in
+  prefix)
+    mkdir -p "$state"
+    if [ ! -f "$WINEPREFIX/.trawlix-ready" ]; then
+      # wineboot opens windows: a display of its own, for as long as it takes.
+      stop_environment
+      start_display
+      trap stop_environment EXIT
+      make_prefix
+    fi
+    ;;
+  start) start_environment ;;
+  desktop) start_desktop "$(realpath "${1:?the desktop keeper program}")" ;;
+  stop) stop_environment ;;
+  run)
+    [ -f "$state/env" ] || { echo "the 32-bit test environment is not started" >&2; exit 1; }
+    # shellcheck source=/dev/null  # written by start_environment, so not there to read beforehand
+    . "$state/env"
+    park_pointer
+    exec qemu-i386 -L / "$loader/wine" "$@" </dev/null
+    ;;
+  *) echo "usage: $0 --state DIR prefix|start|desktop KEEPER.exe|run PROG...|stop" >&2; exit 2 ;;
+esac
