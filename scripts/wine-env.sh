@@ -10,6 +10,8 @@
 # CTest calls start and stop as the set-up and clean-up of the end-to-end tests, and run as the
 # emulator of every Windows test program.
 set -euo pipefail
+# shellcheck source=scripts/test-display.sh
+. "$(dirname "$0")/test-display.sh"
 
 state=""
 if [ "${1:-}" = --state ]; then state=$(realpath -m "$2"); shift 2; fi
@@ -31,10 +33,7 @@ stop_environment() {
     . "$state/env"
     "$WINESERVER" -k 2>/dev/null || true
   fi
-  if [ -f "$state/xvfb.pid" ]; then
-    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-    rm -f "$state/xvfb.pid"
-  fi
+  stop_display
   rm -f "$state/env"
 }
 
@@ -44,16 +43,7 @@ start_environment() {
   if [ -n "${TRAWLIX_DISPLAY:-}" ]; then
     export DISPLAY=$TRAWLIX_DISPLAY  # a display of the user's
   else
-    # -displayfd picks a free display number and tells it when the server is ready. -noreset: an X
-    # server resets whenever its last client leaves (as Wine's desktop does between two tests), and
-    # a reset puts the pointer back in the middle of the screen.
-    rm -f "$state/display"
-    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
-    echo $! >"$state/xvfb.pid"
-    for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
-    [ -s "$state/display" ] || { echo "Xvfb did not start" >&2; cat "$state/xvfb.log" >&2; exit 1; }
-    DISPLAY=":$(head -n1 "$state/display")"
-    export DISPLAY
+    start_display
   fi
 
   if [ ! -f "$WINEPREFIX/.trawlix-ready" ]; then
@@ -76,23 +66,6 @@ start_environment() {
     echo "export TRAWLIX_OWN_XVFB=1" >>"$state/env"
     park_pointer
   fi
-}
-
-# Every test program starts with the X pointer in the middle of the screen, where a user's pointer
-# often rests and where the program never aims: a click that followed the pointer instead of
-# carrying its own point would land there, and a test would see it. (Wine takes the pointer position
-# from X events too, so a window mapped or maximized under the X pointer reports where that pointer
-# is.) A test may leave the pointer elsewhere, so this is done again before each program. Only on
-# our own Xvfb: never move the pointer of a user's display.
-park_pointer() {
-  # A program that is still ending may move the pointer once more: check, and try again a while.
-  for _ in $(seq 40); do
-    xdotool mousemove 512 384
-    [ "$(xdotool getmouselocation 2>/dev/null | cut -d' ' -f1-2)" = "x:512 y:384" ] && return 0
-    sleep 0.05
-  done
-  echo "could not put the X pointer in the middle of the screen" >&2
-  exit 1
 }
 
 # A fresh prefix holds none of the fonts Wine ships, so Wine draws "MS Sans Serif" and the dialog font

@@ -12,6 +12,8 @@
 # CTest calls start (and desktop) and stop as the set-up and clean-up of the i686 tests, and run for
 # each test. Exit code 3: the emulated environment did not come up (no test has run).
 set -euo pipefail
+# shellcheck source=scripts/test-display.sh
+. "$(dirname "$0")/test-display.sh"
 
 state=""
 if [ "${1:-}" = --state ]; then state=$(realpath -m "$2"); shift 2; fi
@@ -143,17 +145,6 @@ make_prefix() {
   exit 3
 }
 
-start_display() {
-  # As in wine-env.sh: a free display, told when ready, that keeps the pointer where it is.
-  rm -f "$state/display"
-  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$state/display" </dev/null >"$state/xvfb.log" 2>&1 &
-  echo $! >"$state/xvfb.pid"
-  for _ in $(seq 100); do [ -s "$state/display" ] && break; sleep 0.1; done
-  [ -s "$state/display" ] || { echo "Xvfb did not start" >&2; cat "$state/xvfb.log" >&2; exit 1; }
-  DISPLAY=":$(head -n1 "$state/display")"
-  export DISPLAY
-}
-
 # The first program of a server runs only once wineboot, services.exe and the devices are up: about
 # 8 minutes under qemu, and now and then never.
 start_server_once() {
@@ -202,10 +193,7 @@ start_desktop() {
 
 stop_environment() {
   stop_server
-  if [ -f "$state/xvfb.pid" ]; then
-    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-    rm -f "$state/xvfb.pid"
-  fi
+  stop_display
   rm -f "$state/env" "$state/keeper.pid"
 }
 
@@ -227,18 +215,6 @@ start_environment() {
   done
   printf 'export DISPLAY=%q\n' "$DISPLAY" >"$state/env"
   park_pointer
-}
-
-# As in wine-env.sh: each program starts with the X pointer in the middle of the screen, where the
-# program never aims.
-park_pointer() {
-  for _ in $(seq 40); do
-    xdotool mousemove 512 384
-    [ "$(xdotool getmouselocation 2>/dev/null | cut -d' ' -f1-2)" = "x:512 y:384" ] && return 0
-    sleep 0.05
-  done
-  echo "could not put the X pointer in the middle of the screen" >&2
-  exit 1
 }
 
 case "$action" in
