@@ -54,15 +54,22 @@ if(TRAWLIX_E2E)
   endforeach()
 endif()
 # Hooked into every program of the test desktop: tells a test when the main window is shown.
-add_library(MainWindowShowHook SHARED tests/e2e/MainWindowShowHook.cpp)
+add_library(MainWindowShowHook SHARED tests/e2e/MainWindowShowHook.cpp tests/e2e/MainWindowShowHook.def)
 target_link_libraries(MainWindowShowHook PRIVATE user32)
 target_link_options(MainWindowShowHook PRIVATE ${TRAWLIX_STATIC_LINK})
 set_target_properties(MainWindowShowHook PROPERTIES PREFIX "")
+if(MINGW)  # the .def's plain name for the decorated i686 one, as MSVC's linker takes it
+  target_link_options(MainWindowShowHook PRIVATE -Wl,--enable-stdcall-fixup)
+endif()
 add_dependencies(arming_e2e MainWindowShowHook)
 trawlix_e2e_test(tray_e2e tests/e2e/tray_e2e.cpp)
 # The About box is also opened inside the test program, which carries the program's icon for it.
 trawlix_e2e_test(about_e2e tests/e2e/about_e2e.cpp tests/e2e/icon.rc)
 target_link_libraries(about_e2e PRIVATE trawlix_shell)
+# Opens the links in place of a browser, recording each path.
+add_executable(OpenedLinkRecorder WIN32 tests/e2e/OpenedLinkRecorder.cpp)
+target_link_options(OpenedLinkRecorder PRIVATE ${TRAWLIX_STATIC_LINK})
+add_dependencies(about_e2e OpenedLinkRecorder)
 
 # Only Windows shows these: each skips under Wine, saying why.
 trawlix_e2e_test(windows_only_e2e tests/e2e/windows_only_e2e.cpp)

@@ -3,8 +3,8 @@
 # files (make package first): every test of Trawlix, to run on any Windows PC or VM with run-tests.cmd.
 #   test-kit.sh BUILD
 # Each set holds its build's Trawlix.exe as shipped (byte for byte), the shortcut files, the unit
-# tests built for that target, the end-to-end programs with the stand-in client and the hook DLL,
-# an installer of that build, and the runner.
+# tests built for that target, the end-to-end programs with the stand-in client, the hook DLL and
+# the link recorder, an installer of that build, and the runner.
 set -euo pipefail
 build=$(realpath "${1:-build}")
 here=$(cd "$(dirname "$0")/.." && pwd -P)
@@ -19,7 +19,7 @@ trap 'exit 1' HUP INT TERM
 stage_set() {
   local set=$stage/$1 bin=$build/$2/bin
   mkdir -p "$set"
-  cp "$bin"/{Trawlix.exe,Donate.url,EmailMe.url,HomePage.url,StandInClient.exe,MainWindowShowHook.dll,KitRunner.exe} "$set/"
+  cp "$bin"/{Trawlix.exe,Donate.url,EmailMe.url,HomePage.url,StandInClient.exe,MainWindowShowHook.dll,OpenedLinkRecorder.exe,KitRunner.exe} "$set/"
   cp "$bin"/trawlix_unit_tests.exe "$set/"
   for program in "$bin"/*_e2e.exe; do
     [ "$(basename "$program")" = kit_e2e.exe ] || cp "$program" "$set/"

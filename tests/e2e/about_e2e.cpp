@@ -101,7 +101,7 @@ TEST(AboutBox, OkClosesItAndTheNextOneIsLoadedAfresh) {
     EXPECT_EQ(aboutWindows(app), 1);
 }
 
-// Points the shell's "open" of Internet shortcuts at a command that writes the opened file's path
+// Points the shell's "open" of Internet shortcuts at a program that writes the opened file's path
 // to a log, for as long as it lives.
 class ShortcutOpenRecorder {
 public:
@@ -112,11 +112,12 @@ public:
         if (RegGetValueA(HKEY_CLASSES_ROOT, kCommandKey, nullptr, RRF_RT_REG_SZ, nullptr, previous, &size) ==
             ERROR_SUCCESS)
             previous_ = previous;
-        set("cmd.exe /c echo %1>>\"" + log_ + "\"");
+        set("\"" + e2e::binDir() + "\\OpenedLinkRecorder.exe\" \"" + log_ + "\" \"%1\"");
     }
     ~ShortcutOpenRecorder() { set(previous_); }
 
-    // The files opened so far, waiting until there are `count` of them.
+    // The files opened so far, waiting until there are `count` of them: each open starts the
+    // recorder, a new process, which takes a minute under emulation.
     std::vector<std::string> opened(std::size_t count) const {
         std::vector<std::string> lines;
         e2e::waitUntil(
@@ -129,7 +130,7 @@ public:
                 }
                 return lines.size() >= count;
             },
-            10000);
+            30000);
         return lines;
     }
 
