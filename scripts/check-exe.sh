@@ -2,8 +2,8 @@
 # Checks a shipped Trawlix.exe: built for its architecture (i686 or x86_64), as its manifest says too;
 # a GUI program with ASLR and DEP (high-entropy ASLR on x86_64, no SEH handlers on i686); system DLLs
 # only, and only functions that the oldest Windows of its build has; no debug sections; at most
-# 150 KB; restricting the DLL search at start. Read from the file: the i686 build's unit tests run
-# here under emulated 32-bit Wine, but not yet this program itself.
+# 150 KB; restricting the DLL search at start. Read from the file; the i686 program itself also runs
+# here, under emulated 32-bit Wine, in the end-to-end tests chosen for it.
 #   check-exe.sh Trawlix.exe i686|x86_64
 set -euo pipefail
 exe=$1 arch=$2

@@ -7,7 +7,8 @@
 #                                        processes up (making the prefix first if needed)
 #   wine32-env.sh --state DIR desktop KEEPER.exe
 #                                        bring Wine's desktop up, held by the keeper program
-#   wine32-env.sh --state DIR run PROG.. run a 32-bit Windows program in that environment
+#   wine32-env.sh --state DIR run PROG.. run a 32-bit Windows test program in that environment, then
+#                                        end any Trawlix or stand-in client it left running
 #   wine32-env.sh --state DIR stop       stop what start started, and what Wine left behind
 # CTest calls start (and desktop) and stop as the set-up and clean-up of the i686 tests, and run for
 # each test. Exit code 3: the emulated environment did not come up (no test has run).
@@ -28,7 +29,8 @@ loader=$state/loader/lib/wine
 export QEMU_RESERVED_VA=0xffff0000  # else Wine cannot map its shared user data under qemu
 # The 64-bit server serves 32-bit clients and runs natively.
 export WINESERVER=/usr/lib/wine/wineserver64 WINELOADER=$loader/wine
-export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# No debugger for a crashed program: winedbg would spend a minute translating, then hold the test.
+export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 # The test programs' waits for something to happen, stretched for the emulated start-up.
 export TRAWLIX_E2E_WAIT_FACTOR=10
 
@@ -58,6 +60,14 @@ prefix_processes() {
     [ -z "${1:-}" ] || tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | grep -qF "$1" || continue
     echo "$pid"
   done
+}
+
+# What runs in the prefix, for the messages of a failed start.
+prefix_programs() {
+  local pid
+  for pid in $(prefix_processes); do
+    tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | sed 's/^qemu-i386 -L \/ [^ ]*wine //; s/^[^ ]*\\//; s/ *$/\n/'
+  done | paste -sd, - | sed 's/,/, /g'
 }
 
 # Wine's services (services.exe, winedevice.exe) stay under qemu after the server has gone.
@@ -145,19 +155,31 @@ make_prefix() {
   exit 3
 }
 
+# Wine's desktop process uses COM for the shortcuts on its desktop, and COM asks the RPC service.
+# Started on demand, that service is not there yet: the failed call raises an exception that Wine
+# handles, but under qemu the desktop's RPC listening thread then crashes and takes the desktop with
+# it, every time. Started with Wine's services, the RPC service is up before the desktop asks.
+start_rpc_service_with_wine() {
+  sed -i '/^\[System\\\\CurrentControlSet\\\\Services\\\\RpcSs\]/,/^$/ s/^"Start"=dword:00000003$/"Start"=dword:00000002/' \
+    "$WINEPREFIX/system.reg"
+}
+
 # The first program of a server runs only once wineboot, services.exe and the devices are up: about
 # 8 minutes under qemu, and now and then never.
 start_server_once() {
   local begun=$SECONDS
   stop_server
+  start_rpc_service_with_wine  # with the server down, which would write its own copy back
   "$WINESERVER" -p </dev/null >/dev/null 2>&1
   wine32 cmd /c exit </dev/null >"$state/start.log" 2>&1 &
   wait_for $! "$START_LIMIT" "starting the emulated 32-bit Wine" || return 1
+  [ -n "$(prefix_processes rpcss.exe)" ] || { echo "  the RPC service did not start: $(prefix_programs)" >&2; return 1; }
   echo "The emulated 32-bit Wine is up ($((SECONDS - begun)) s)"
 }
 
 # Wine's desktop process (explorer.exe, with the taskbar and its notification area) comes up for the
 # keeper alone, which then holds it for the run, since each program would otherwise start its own.
+# Status 1: the desktop or the keeper crashed; 3: the desktop was not up within the limit.
 start_desktop_once() {
   local keeper=$1 begun=$SECONDS waited seen=""
   [ ! -f "$state/keeper.pid" ] || kill -KILL "$(cat "$state/keeper.pid")" 2>/dev/null || true
@@ -171,10 +193,11 @@ start_desktop_once() {
       seen=1
     elif [ -n "$seen" ]; then
       echo "  Wine's desktop process (explorer.exe) ended before the desktop was up: it crashed" >&2
+      echo "  still running: $(prefix_programs)" >&2
       return 1
     fi
     waited=$((SECONDS - begun))
-    [ "$waited" -lt $((START_LIMIT * 60)) ] || { echo "  Wine's desktop is not up after $START_LIMIT min" >&2; return 1; }
+    [ "$waited" -lt $((START_LIMIT * 60)) ] || { echo "  Wine's desktop is not up after $START_LIMIT min" >&2; return 3; }
     [ $((waited % 60)) -ge 5 ] || echo "  starting Wine's desktop: $((waited / 60)) min" >&2
     sleep 5
   done
@@ -185,8 +208,15 @@ start_desktop() {
   [ -f "$state/env" ] || { echo "the 32-bit test environment is not started" >&2; exit 1; }
   # shellcheck source=/dev/null  # written by start_environment, so not there to read beforehand
   . "$state/env"
-  # Tried once: once the server has made a desktop, Wine starts no second desktop process for it.
-  start_desktop_once "$1" && return 0
+  local status=0
+  start_desktop_once "$1" || status=$?
+  [ "$status" != 0 ] || return 0
+  # A crash is tried once more, a desktop still not up at the limit is not. Once a server has made
+  # a desktop, Wine starts no second desktop process for it: a new server.
+  if [ "$status" = 1 ]; then
+    echo "Wine's desktop did not come up: starting the emulated Wine and its desktop once more" >&2
+    if start_server_once && start_desktop_once "$1"; then return 0; fi
+  fi
   echo "Wine's desktop (explorer.exe) did not come up under emulation: no test that needs it has run" >&2
   exit 3
 }
@@ -236,7 +266,14 @@ case "$action" in
     # shellcheck source=/dev/null  # written by start_environment, so not there to read beforehand
     . "$state/env"
     park_pointer
-    exec qemu-i386 -L / "$loader/wine" "$@" </dev/null
+    status=0
+    qemu-i386 -L / "$loader/wine" "$@" </dev/null || status=$?
+    # A test program that failed may have crashed (under qemu, the exception Wine raises to report
+    # a failure can end the process) and left Trawlix or the stand-in client running: ended here,
+    # so that the next test program starts without them.
+    mapfile -t started < <(prefix_processes 'Trawlix.exe'; prefix_processes 'StandInClient.exe')
+    [ ${#started[@]} -eq 0 ] || kill -KILL "${started[@]}" 2>/dev/null || true
+    exit "$status"
     ;;
   *) echo "usage: $0 --state DIR prefix|start|desktop KEEPER.exe|run PROG...|stop" >&2; exit 2 ;;
 esac
