@@ -19,8 +19,8 @@ if [ "${1:-}" = --state ]; then state=$(realpath -m "$2"); shift 2; fi
 action=${1:-}
 shift || true
 
-# 64-bit Wine, called by its loader directly: this kernel cannot run the 32-bit one, and the usual
-# wrapper would pick it whenever it is installed.
+# 64-bit Wine, called by its loader directly: not every kernel here runs the 32-bit one, and the
+# usual wrapper would pick it whenever it is installed.
 WINE=/usr/lib/wine/wine64
 export WINELOADER=$WINE WINESERVER=/usr/lib/wine/wineserver64
 # No Mono or Gecko offers; no winemenubuilder, which would copy the installer's Start-menu shortcut

@@ -178,13 +178,21 @@ bool hasLine(const std::string& output, const std::string& text, bool whole = fa
     return false;
 }
 
+// Whether this Windows starts the kit's 32-bit programs: 64-bit Windows does, and so does 64-bit
+// Wine where the kernel runs 32-bit code; elsewhere Wine cannot.
+bool startsX86Programs() {
+    return runKit(std::string("\"") + kKitDir + "\\x86\\install_e2e.exe\" --gtest_list_tests").exitCode == 0;
+}
+
 TEST(TestKit, RunPutsTheUsersTrawlixBackExactly) {
     seedUsersTrawlix();
     const std::string before = usersTrawlix();
     const KitRun run = runKit(runTests("--only install_e2e"));
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_TRUE(hasLine(run.output, "x64: 2 passed, 0 failed", true)) << run.output;
-    EXPECT_TRUE(hasLine(run.output, "x86: not run: ")) << run.output;
+    EXPECT_TRUE(startsX86Programs() ? hasLine(run.output, "x86: 2 passed, 0 failed", true)
+                                    : hasLine(run.output, "x86: not run: "))
+        << run.output;
     EXPECT_EQ(usersTrawlix(), before);
     EXPECT_FALSE(savedCopyLeft());
     removeUsersTrawlix();
