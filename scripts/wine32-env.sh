@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The 32-bit counterpart of wine-env.sh, for the i686 build's tests: one virtual display and one
-# 32-bit Wine prefix for a whole run. This machine runs no 32-bit x86 code, so 32-bit Wine runs
-# under qemu-user, where every process spends about a minute translating code before it runs.
+# 32-bit Wine prefix for a whole run. Where the kernel runs no 32-bit x86 code, 32-bit Wine runs
+# under qemu-user, where every process spends about a minute translating code before it runs; where
+# it does, 32-bit Wine runs natively, with the same prefix, server and desktop.
 #   wine32-env.sh --state DIR prefix     make the prefix, once per build tree (about 10 minutes)
 #   wine32-env.sh --state DIR start      start Xvfb and a persistent wineserver with Wine's own
 #                                        processes up (making the prefix first if needed)
@@ -11,7 +12,7 @@
 #                                        end any Trawlix or stand-in client it left running
 #   wine32-env.sh --state DIR stop       stop what start started, and what Wine left behind
 # CTest calls start (and desktop) and stop as the set-up and clean-up of the i686 tests, and run for
-# each test. Exit code 3: the emulated environment did not come up (no test has run).
+# each test. Exit code 3: the 32-bit environment did not come up (no test has run).
 set -euo pipefail
 # shellcheck source=scripts/test-display.sh
 . "$(dirname "$0")/test-display.sh"
@@ -22,27 +23,33 @@ if [ "${1:-}" = --state ]; then state=$(realpath -m "$2"); shift 2; fi
 action=${1:-}
 shift || true
 
-# Wine's Unix side starts every further process as "<loader dir>/wine-preloader <loader dir>/wine",
-# which cannot run natively here: a private loader folder whose wine-preloader is a script that
-# hands both to qemu. Wine finds its DLLs and NLS files relative to the loader, hence the links.
-loader=$state/loader/lib/wine
+# Wine's Unix side starts every further process as "<loader dir>/wine-preloader <loader dir>/wine".
+# Where the 32-bit loader cannot run natively: a private loader folder whose wine-preloader is a
+# script that hands both to qemu. Wine finds its DLLs and NLS files relative to the loader, hence
+# the links.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  emulated="" loader=/usr/lib/wine launch=() how=natively prefix_time="about a minute"
+else
+  emulated=1 loader=$state/loader/lib/wine launch=(qemu-i386 -L /) how="under emulation" prefix_time="about 10 minutes"
+fi
 export QEMU_RESERVED_VA=0xffff0000  # else Wine cannot map its shared user data under qemu
 # The 64-bit server serves 32-bit clients and runs natively.
 export WINESERVER=/usr/lib/wine/wineserver64 WINELOADER=$loader/wine
 # No debugger for a crashed program: winedbg would spend a minute translating, then hold the test.
 export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 # The test programs' waits for something to happen, stretched for the emulated start-up.
-export TRAWLIX_E2E_WAIT_FACTOR=10
+[ -z "$emulated" ] || export TRAWLIX_E2E_WAIT_FACTOR=10
 
 # Minutes allowed for making the prefix (about 10 here), and for the server's start-up (about 8),
 # each tried twice, and for the desktop.
 PREFIX_LIMIT=${TRAWLIX_WINE32_PREFIX_LIMIT:-16}
 START_LIMIT=${TRAWLIX_WINE32_START_LIMIT:-12}
 
-# Always started in the background: exec, so that $! is the emulated program itself.
-wine32() { exec qemu-i386 -L / "$loader/wine" "$@"; }
+# Always started in the background: exec, so that $! is the Wine program itself.
+wine32() { exec "${launch[@]}" "$loader/wine" "$@"; }
 
 make_loader() {
+  [ -n "$emulated" ] || return 0
   mkdir -p "$loader"
   cmp -s /usr/lib/wine/wine "$loader/wine" || cp /usr/lib/wine/wine "$loader/wine"
   printf '#!/bin/sh\nexec qemu-i386 -L / "$@"\n' >"$loader/wine-preloader"
@@ -51,11 +58,13 @@ make_loader() {
   ln -sfn /usr/share "$state/loader/share"
 }
 
-# The emulated processes of this prefix, found by their command line (Wine renames each process
-# after its program) and their environment; with an argument, those whose command line has it.
+# The 32-bit Wine processes of this prefix, found by their program (qemu, or Wine's 32-bit loader)
+# and their environment; with an argument, those whose command line has it (Wine renames each
+# process after its Windows program).
 prefix_processes() {
   local pid
-  for pid in $(pgrep -f '^qemu-i386 ' || true); do
+  for pid in $(find /proc -mindepth 2 -maxdepth 2 -name exe \( -lname /usr/bin/qemu-i386 -o -lname /usr/lib/wine/wine \
+    -o -lname /usr/lib/wine/wine-preloader \) 2>/dev/null | cut -d/ -f3); do
     tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
     [ -z "${1:-}" ] || tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | grep -qF "$1" || continue
     echo "$pid"
@@ -70,7 +79,7 @@ prefix_programs() {
   done | paste -sd, - | sed 's/,/, /g'
 }
 
-# Wine's services (services.exe, winedevice.exe) stay under qemu after the server has gone.
+# Wine's services (services.exe, winedevice.exe) stay after the server has gone.
 end_leftovers() {
   local pids
   mapfile -t pids < <(prefix_processes)
@@ -118,10 +127,19 @@ prefix_complete() {
     { echo "  the prefix has no complete user.reg" >&2; return 1; }
 }
 
+# make_prefix_once [again]: a new prefix; "again" installs Wine's files and registry once more
+# into what an earlier try left (wineboot -u), if it got as far as the registry, with the RPC
+# service started with Wine's own: the DLLs' registration asks it, and under qemu a failed call
+# can crash the program that makes the call (as it does the desktop).
 make_prefix_once() {
   stop_server
-  rm -rf "$WINEPREFIX"
-  wine32 wineboot -i </dev/null >"$state/wineboot.log" 2>&1 &
+  if [ "${1:-}" = again ] && [ -f "$WINEPREFIX/system.reg" ]; then
+    start_rpc_service_with_wine
+    wine32 wineboot -u </dev/null >>"$state/wineboot.log" 2>&1 &
+  else
+    rm -rf "$WINEPREFIX"
+    wine32 wineboot -i </dev/null >>"$state/wineboot.log" 2>&1 &
+  fi
   wait_for $! "$PREFIX_LIMIT" "making the 32-bit prefix" files || return 1
   # The server writes the registry every 30 s: once both files have rested that long, it has
   # written all of it. Wine's services never end by themselves, so the server is then killed.
@@ -141,18 +159,20 @@ make_prefix_once() {
 make_prefix() {
   [ ! -f "$WINEPREFIX/.trawlix-ready" ] || return 0
   make_loader
-  echo "Making the 32-bit Wine prefix under emulation, once per build tree: about 10 minutes"
-  local begun=$SECONDS attempt
-  for attempt in 1 2; do
-    if make_prefix_once; then
-      touch "$WINEPREFIX/.trawlix-ready"
-      echo "The 32-bit prefix is made ($((SECONDS - begun)) s)"
-      return 0
-    fi
-    [ "$attempt" = 2 ] || echo "The 32-bit prefix is incomplete (see $state/wineboot.log): making it once more" >&2
-  done
-  echo "The emulated 32-bit Wine did not make its prefix, twice (see $state/wineboot.log): no test has run" >&2
-  exit 3
+  echo "Making the 32-bit Wine prefix $how, once per build tree: $prefix_time"
+  local begun=$SECONDS
+  rm -f "$state/wineboot.log"
+  make_prefix_once || {
+    echo "The 32-bit prefix is incomplete: trying once more. What Wine said:" >&2
+    sed 's/^/    /' "$state/wineboot.log" 2>/dev/null | tail -n 5 >&2
+    make_prefix_once again
+  } || {
+    echo "32-bit Wine did not make its prefix $how, twice: no test has run. What Wine said:" >&2
+    sed 's/^/    /' "$state/wineboot.log" 2>/dev/null | tail -n 10 >&2
+    exit 3
+  }
+  touch "$WINEPREFIX/.trawlix-ready"
+  echo "The 32-bit prefix is made ($((SECONDS - begun)) s)"
 }
 
 # Wine's desktop process uses COM for the shortcuts on its desktop, and COM asks the RPC service.
@@ -172,9 +192,9 @@ start_server_once() {
   start_rpc_service_with_wine  # with the server down, which would write its own copy back
   "$WINESERVER" -p </dev/null >/dev/null 2>&1
   wine32 cmd /c exit </dev/null >"$state/start.log" 2>&1 &
-  wait_for $! "$START_LIMIT" "starting the emulated 32-bit Wine" || return 1
+  wait_for $! "$START_LIMIT" "starting 32-bit Wine $how" || return 1
   [ -n "$(prefix_processes rpcss.exe)" ] || { echo "  the RPC service did not start: $(prefix_programs)" >&2; return 1; }
-  echo "The emulated 32-bit Wine is up ($((SECONDS - begun)) s)"
+  echo "32-bit Wine is up $how ($((SECONDS - begun)) s)"
 }
 
 # Wine's desktop process (explorer.exe, with the taskbar and its notification area) comes up for the
@@ -214,10 +234,10 @@ start_desktop() {
   # A crash is tried once more, a desktop still not up at the limit is not. Once a server has made
   # a desktop, Wine starts no second desktop process for it: a new server.
   if [ "$status" = 1 ]; then
-    echo "Wine's desktop did not come up: starting the emulated Wine and its desktop once more" >&2
+    echo "Wine's desktop did not come up: starting 32-bit Wine and its desktop once more" >&2
     if start_server_once && start_desktop_once "$1"; then return 0; fi
   fi
-  echo "Wine's desktop (explorer.exe) did not come up under emulation: no test that needs it has run" >&2
+  echo "Wine's desktop (explorer.exe) did not come up $how: no test that needs it has run" >&2
   exit 3
 }
 
@@ -238,10 +258,10 @@ start_environment() {
     start_server_once && break
     if [ "$attempt" = 2 ]; then
       stop_environment
-      echo "The emulated 32-bit Wine did not come up within $START_LIMIT min, twice: no test has run" >&2
+      echo "32-bit Wine did not come up $how within $START_LIMIT min, twice: no test has run" >&2
       exit 3
     fi
-    echo "The emulated 32-bit Wine did not come up within $START_LIMIT min: starting it once more" >&2
+    echo "32-bit Wine did not come up $how within $START_LIMIT min: starting it once more" >&2
   done
   printf 'export DISPLAY=%q\n' "$DISPLAY" >"$state/env"
   park_pointer
@@ -267,7 +287,7 @@ case "$action" in
     . "$state/env"
     park_pointer
     status=0
-    qemu-i386 -L / "$loader/wine" "$@" </dev/null || status=$?
+    "${launch[@]}" "$loader/wine" "$@" </dev/null || status=$?
     # A test program that failed may have crashed (under qemu, the exception Wine raises to report
     # a failure can end the process) and left Trawlix or the stand-in client running: ended here,
     # so that the next test program starts without them.
