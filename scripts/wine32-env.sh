@@ -45,8 +45,10 @@ export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES
 PREFIX_LIMIT=${TRAWLIX_WINE32_PREFIX_LIMIT:-16}
 START_LIMIT=${TRAWLIX_WINE32_START_LIMIT:-12}
 
-# Always started in the background: exec, so that $! is the Wine program itself.
-wine32() { exec "${launch[@]}" "$loader/wine" "$@"; }
+# Always started in the background: exec, so that $! is the Wine program itself. pin: a command
+# that keeps the program (and all it starts) on one CPU, or nothing.
+pin=()
+wine32() { exec "${pin[@]}" "${launch[@]}" "$loader/wine" "$@"; }
 
 make_loader() {
   [ -n "$emulated" ] || return 0
@@ -71,11 +73,12 @@ prefix_processes() {
   done
 }
 
-# What runs in the prefix, for the messages of a failed start.
+# The programs running in the prefix, by name, for the progress lines and the messages of a failed
+# start.
 prefix_programs() {
   local pid
   for pid in $(prefix_processes); do
-    tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | sed 's/^qemu-i386 -L \/ [^ ]*wine //; s/^[^ ]*\\//; s/ *$/\n/'
+    tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline" | sed 's/^qemu-i386 -L \/ [^ ]*wine //; s/ .*//; s/^.*\\//; s/$/\n/'
   done | paste -sd, - | sed 's/,/, /g'
 }
 
@@ -92,7 +95,8 @@ stop_server() {
 }
 
 # wait_for PID MINUTES WHAT [files]: waits for the process, with a line every minute (with the
-# files made in system32 so far, if asked); false when it still runs after the limit (it is killed).
+# files made in system32 so far and the programs running, if asked); false when it still runs
+# after the limit (it is killed).
 wait_for() {
   local pid=$1 limit=$(($2 * 60)) what=$3 files=${4:-} begun=$SECONDS
   while kill -0 "$pid" 2>/dev/null; do
@@ -108,7 +112,7 @@ wait_for() {
       wait "$pid" 2>/dev/null || true
       return 1
     fi
-    echo "  $what: $((waited / 60)) min $((waited % 60)) s${files:+, $(system32_files) files in system32}" >&2
+    echo "  $what: $((waited / 60)) min $((waited % 60)) s${files:+, $(system32_files) files in system32: $(prefix_programs)}" >&2
   done
   wait "$pid" 2>/dev/null || true  # its status: wineboot may report a crash of one of its children
   return 0
@@ -127,19 +131,14 @@ prefix_complete() {
     { echo "  the prefix has no complete user.reg" >&2; return 1; }
 }
 
-# make_prefix_once [again]: a new prefix; "again" installs Wine's files and registry once more
-# into what an earlier try left (wineboot -u), if it got as far as the registry, with the RPC
-# service started with Wine's own: the DLLs' registration asks it, and under qemu a failed call
-# can crash the program that makes the call (as it does the desktop).
+# make_prefix_once [CPU]: a new prefix, with all its processes (and the server they start) on that
+# one CPU if one is given.
 make_prefix_once() {
   stop_server
-  if [ "${1:-}" = again ] && [ -f "$WINEPREFIX/system.reg" ]; then
-    start_rpc_service_with_wine
-    wine32 wineboot -u </dev/null >>"$state/wineboot.log" 2>&1 &
-  else
-    rm -rf "$WINEPREFIX"
-    wine32 wineboot -i </dev/null >>"$state/wineboot.log" 2>&1 &
-  fi
+  rm -rf "$WINEPREFIX"
+  [ -z "${1:-}" ] || pin=(taskset -c "$1")
+  wine32 wineboot -i </dev/null >>"$state/wineboot.log" 2>&1 &
+  pin=()
   wait_for $! "$PREFIX_LIMIT" "making the 32-bit prefix" files || return 1
   # The server writes the registry every 30 s: once both files have rested that long, it has
   # written all of it. Wine's services never end by themselves, so the server is then killed.
@@ -162,10 +161,12 @@ make_prefix() {
   echo "Making the 32-bit Wine prefix $how, once per build tree: $prefix_time"
   local begun=$SECONDS
   rm -f "$state/wineboot.log"
+  # Wine's start-up programs now and then crash under qemu, as a thread meets another's exception:
+  # the second try runs them all on one CPU, where their threads take turns.
   make_prefix_once || {
-    echo "The 32-bit prefix is incomplete: trying once more. What Wine said:" >&2
+    echo "The 32-bit prefix is incomplete: making it once more, on one CPU. What Wine said:" >&2
     sed 's/^/    /' "$state/wineboot.log" 2>/dev/null | tail -n 5 >&2
-    make_prefix_once again
+    make_prefix_once 0
   } || {
     echo "32-bit Wine did not make its prefix $how, twice: no test has run. What Wine said:" >&2
     sed 's/^/    /' "$state/wineboot.log" 2>/dev/null | tail -n 10 >&2
