@@ -15,7 +15,8 @@ deps:
 	@bash scripts/deps.sh
 
 # native: the logic and its unit tests (sanitizers on)
-# win32:  the program for 32-bit Windows, with its tests under 32-bit Wine emulated by qemu-user
+# win32:  the program for 32-bit Windows, with its tests under 32-bit Wine (emulated by qemu-user
+#         where the kernel runs no 32-bit code)
 # win64:  the program as shipped, 64-bit, with the end-to-end tests under 64-bit Wine
 $(BUILD)/native/build.ninja:
 	cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug

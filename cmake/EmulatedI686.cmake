@@ -1,11 +1,11 @@
-# The i686 build's tests, run here under 32-bit Wine emulated by qemu-user (scripts/wine32-env.sh):
-# all its unit tests, the logic's run as 32-bit code, and end-to-end tests of the shipped i686
-# Trawlix.exe for what only it can get wrong: the 88-byte notification record with 32-bit
-# handles, stdcall window procedures and callbacks, the click with its point, the shell's calls.
-# Each process spends about a minute translating before it runs, so each test program runs once
-# for the tests chosen from it. `make test-x86` runs the whole x86 set: every test program of the
-# test kit's x86 set, whole (label x86-set), but the installer's (the release's installer is the
-# 64-bit build's; the kit's x86 set brings its own).
+# The i686 build's tests, run here under 32-bit Wine (scripts/wine32-env.sh), emulated by qemu-user
+# where the kernel runs no 32-bit code: all its unit tests, the logic's run as 32-bit code, and
+# end-to-end tests of the shipped i686 Trawlix.exe for what only it can get wrong: the 88-byte
+# notification record with 32-bit handles, stdcall window procedures and callbacks, the click with
+# its point, the shell's calls. Under emulation each process spends about a minute translating
+# before it runs, so each test program runs once for the tests chosen from it. `make test-x86` runs
+# the whole x86 set: every test program of the test kit's x86 set, whole (label x86-set), but the
+# installer's (the release's installer is the 64-bit build's; the kit's x86 set brings its own).
 set(TRAWLIX_E2E32_STATE ${CMAKE_BINARY_DIR}/e2e-env)
 set(TRAWLIX_WINE32_ENV ${CMAKE_SOURCE_DIR}/scripts/wine32-env.sh)
 
