@@ -45,10 +45,8 @@ export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES
 PREFIX_LIMIT=${TRAWLIX_WINE32_PREFIX_LIMIT:-16}
 START_LIMIT=${TRAWLIX_WINE32_START_LIMIT:-12}
 
-# Always started in the background: exec, so that $! is the Wine program itself. pin: a command
-# that keeps the program (and all it starts) on one CPU, or nothing.
-pin=()
-wine32() { exec "${pin[@]}" "${launch[@]}" "$loader/wine" "$@"; }
+# Always started in the background: exec, so that $! is the Wine program itself.
+wine32() { exec "${launch[@]}" "$loader/wine" "$@"; }
 
 make_loader() {
   [ -n "$emulated" ] || return 0
@@ -131,14 +129,10 @@ prefix_complete() {
     { echo "  the prefix has no complete user.reg" >&2; return 1; }
 }
 
-# make_prefix_once [CPU]: a new prefix, with all its processes (and the server they start) on that
-# one CPU if one is given.
 make_prefix_once() {
   stop_server
   rm -rf "$WINEPREFIX"
-  [ -z "${1:-}" ] || pin=(taskset -c "$1")
-  wine32 wineboot -i </dev/null >>"$state/wineboot.log" 2>&1 &
-  pin=()
+  wine32 wineboot -i </dev/null >"$state/wineboot.log" 2>&1 &
   wait_for $! "$PREFIX_LIMIT" "making the 32-bit prefix" files || return 1
   # The server writes the registry every 30 s: once both files have rested that long, it has
   # written all of it. Wine's services never end by themselves, so the server is then killed.
@@ -161,17 +155,20 @@ make_prefix() {
   echo "Making the 32-bit Wine prefix $how, once per build tree: $prefix_time"
   local begun=$SECONDS
   rm -f "$state/wineboot.log"
-  # Wine's start-up programs now and then crash under qemu, as a thread meets another's exception:
-  # the second try runs them all on one CPU, where their threads take turns.
-  make_prefix_once || {
-    echo "The 32-bit prefix is incomplete: making it once more, on one CPU. What Wine said:" >&2
+  # Under qemu, about every second try here ends at the install of Wine's files, some 6 minutes
+  # in: the program that installs them does not start ("could not load kernel32.dll"), or crashes.
+  # A try that went well takes about 10 minutes, so three fit in any run.
+  local try
+  for try in 1 2 3; do
+    make_prefix_once && break
+    echo "The 32-bit prefix is incomplete (try $try of 3). What Wine said:" >&2
     sed 's/^/    /' "$state/wineboot.log" 2>/dev/null | tail -n 5 >&2
-    make_prefix_once 0
-  } || {
-    echo "32-bit Wine did not make its prefix $how, twice: no test has run. What Wine said:" >&2
-    sed 's/^/    /' "$state/wineboot.log" 2>/dev/null | tail -n 10 >&2
-    exit 3
-  }
+    echo "  in system32: $(find "$WINEPREFIX/drive_c/windows/system32" -maxdepth 1 -type f -printf '%f %s\n' 2>/dev/null | head -n 5 | paste -sd, -)" >&2
+    if [ "$try" = 3 ]; then
+      echo "32-bit Wine did not make its prefix $how, three times: no test has run" >&2
+      exit 3
+    fi
+  done
   touch "$WINEPREFIX/.trawlix-ready"
   echo "The 32-bit prefix is made ($((SECONDS - begun)) s)"
 }
