@@ -45,18 +45,23 @@ test-kit: package
 # The i686 build last: its unit tests and chosen end-to-end tests under emulated 32-bit Wine, whose
 # prefix is made first (once per build tree, about 10 minutes), here where its progress shows.
 WINE32_PREFIX = bash scripts/wine32-env.sh --state $(BUILD)/win32/e2e-env prefix
+# Exit code 3 from the environment: it did not come up under the emulator, which now and then
+# fails to, and the i686 tests are skipped (a failed test still fails the run); this says why.
+WINE32_SKIPPED = @! [ -f $(BUILD)/win32/e2e-env/unavailable ] || echo "Skipped i686 tests: $$(cat $(BUILD)/win32/e2e-env/unavailable)"
 test: test-kit
 	ctest --test-dir $(BUILD)/native -j $(JOBS) --output-on-failure
 	ctest --test-dir $(BUILD)/win64 --output-on-failure -LE e2e
-	$(WINE32_PREFIX)
+	$(WINE32_PREFIX) || [ $$? = 3 ]
 	ctest --test-dir $(BUILD)/win32 --output-on-failure -LE x86-set
+	$(WINE32_SKIPPED)
 
 # The i686 build's unit tests and the kit's whole x86 set of end-to-end programs but the
 # installer's, under emulated 32-bit Wine (well over an hour). `ctest --test-dir build/win32 -L
 # i686-e2e` runs the end-to-end tests chosen for what only the i686 build can get wrong.
 test-x86: build
-	$(WINE32_PREFIX)
+	$(WINE32_PREFIX) || [ $$? = 3 ]
 	ctest --test-dir $(BUILD)/win32 --output-on-failure -L 'i686-unit|x86-set'
+	$(WINE32_SKIPPED)
 
 # Not a test: the shipped build for the sizes, the Wine build for everything else.
 bench: deps $(BUILD)/win32/build.ninja $(BUILD)/win64/build.ninja

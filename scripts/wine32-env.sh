@@ -8,11 +8,13 @@
 #                                        processes up (making the prefix first if needed)
 #   wine32-env.sh --state DIR desktop KEEPER.exe
 #                                        bring Wine's desktop up, held by the keeper program
-#   wine32-env.sh --state DIR run PROG.. run a 32-bit Windows test program in that environment, then
+#   wine32-env.sh --state DIR run [--needs-desktop] PROG..
+#                                        run a 32-bit Windows test program in that environment, then
 #                                        end any Trawlix or stand-in client it left running
 #   wine32-env.sh --state DIR stop       stop what start started, and what Wine left behind
 # CTest calls start (and desktop) and stop as the set-up and clean-up of the i686 tests, and run for
-# each test. Exit code 3: the 32-bit environment did not come up (no test has run).
+# each test. Exit code 3: the 32-bit environment did not come up (no test has run), with the reason
+# also in DIR/unavailable; CTest then counts the i686 tests as skipped, and make test says why.
 set -euo pipefail
 # shellcheck source=scripts/test-display.sh
 . "$(dirname "$0")/test-display.sh"
@@ -44,6 +46,13 @@ export WINEPREFIX="$state/prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES
 # each tried twice, and for the desktop.
 PREFIX_LIMIT=${TRAWLIX_WINE32_PREFIX_LIMIT:-16}
 START_LIMIT=${TRAWLIX_WINE32_START_LIMIT:-12}
+
+# Ends the script with exit code 3 for an environment that did not come up, saying why.
+unavailable() {
+  echo "$1" >&2
+  echo "$1" >"$state/unavailable"
+  exit 3
+}
 
 # Always started in the background: exec, so that $! is the Wine program itself.
 wine32() { exec "${launch[@]}" "$loader/wine" "$@"; }
@@ -165,8 +174,8 @@ make_prefix() {
     sed 's/^/    /' "$state/wineboot.log" 2>/dev/null | tail -n 5 >&2
     echo "  in system32: $(find "$WINEPREFIX/drive_c/windows/system32" -maxdepth 1 -type f -printf '%f %s\n' 2>/dev/null | head -n 5 | paste -sd, -)" >&2
     if [ "$try" = 3 ]; then
-      echo "32-bit Wine did not make its prefix $how, three times: no test has run" >&2
-      exit 3
+      touch "$state/prefix-failed"
+      unavailable "32-bit Wine did not make its prefix $how, three times: no test has run"
     fi
   done
   touch "$WINEPREFIX/.trawlix-ready"
@@ -219,11 +228,12 @@ start_desktop_once() {
     [ $((waited % 60)) -ge 5 ] || echo "  starting Wine's desktop: $((waited / 60)) min" >&2
     sleep 5
   done
+  touch "$state/desktop-up"
   echo "Wine's desktop is up ($((SECONDS - begun)) s)"
 }
 
 start_desktop() {
-  [ -f "$state/env" ] || { echo "the 32-bit test environment is not started" >&2; exit 1; }
+  [ -f "$state/env" ] || { echo "the 32-bit test environment is not started" >&2; exit 3; }
   # shellcheck source=/dev/null  # written by start_environment, so not there to read beforehand
   . "$state/env"
   local status=0
@@ -235,19 +245,23 @@ start_desktop() {
     echo "Wine's desktop did not come up: starting 32-bit Wine and its desktop once more" >&2
     if start_server_once && start_desktop_once "$1"; then return 0; fi
   fi
-  echo "Wine's desktop (explorer.exe) did not come up $how: no test that needs it has run" >&2
-  exit 3
+  unavailable "Wine's desktop (explorer.exe) did not come up $how: no test that needs it has run"
 }
 
 stop_environment() {
   stop_server
   stop_display
-  rm -f "$state/env" "$state/keeper.pid"
+  rm -f "$state/env" "$state/keeper.pid" "$state/desktop-up"
 }
 
 start_environment() {
   mkdir -p "$state"
   stop_environment  # what a crashed run may have left behind
+  # make test's prefix step failed just before: not three tries more (a later run tries again).
+  if [ -f "$state/prefix-failed" ]; then
+    rm -f "$state/prefix-failed"
+    unavailable "32-bit Wine did not make its prefix $how, three times: no test has run"
+  fi
   make_loader
   start_display  # before the first Wine command, which would otherwise start a desktop without a screen
   make_prefix
@@ -256,8 +270,7 @@ start_environment() {
     start_server_once && break
     if [ "$attempt" = 2 ]; then
       stop_environment
-      echo "32-bit Wine did not come up $how within $START_LIMIT min, twice: no test has run" >&2
-      exit 3
+      unavailable "32-bit Wine did not come up $how within $START_LIMIT min, twice: no test has run"
     fi
     echo "32-bit Wine did not come up $how within $START_LIMIT min: starting it once more" >&2
   done
@@ -268,6 +281,7 @@ start_environment() {
 case "$action" in
   prefix)
     mkdir -p "$state"
+    rm -f "$state/unavailable" "$state/prefix-failed"
     if [ ! -f "$WINEPREFIX/.trawlix-ready" ]; then
       # wineboot opens windows: a display of its own, for as long as it takes.
       stop_environment
@@ -280,7 +294,11 @@ case "$action" in
   desktop) start_desktop "$(realpath "${1:?the desktop keeper program}")" ;;
   stop) stop_environment ;;
   run)
-    [ -f "$state/env" ] || { echo "the 32-bit test environment is not started" >&2; exit 1; }
+    [ -f "$state/env" ] || { echo "the 32-bit test environment is not started" >&2; exit 3; }
+    if [ "${1:-}" = --needs-desktop ]; then
+      shift
+      [ -f "$state/desktop-up" ] || { echo "Wine's desktop is not up" >&2; exit 3; }
+    fi
     # shellcheck source=/dev/null  # written by start_environment, so not there to read beforehand
     . "$state/env"
     park_pointer
@@ -291,6 +309,8 @@ case "$action" in
     # so that the next test program starts without them.
     mapfile -t started < <(prefix_processes 'Trawlix.exe'; prefix_processes 'StandInClient.exe')
     [ ${#started[@]} -eq 0 ] || kill -KILL "${started[@]}" 2>/dev/null || true
+    # 3 means a skipped test to CTest: a test program's own 3 is a failure.
+    [ "$status" != 3 ] || status=1
     exit "$status"
     ;;
   *) echo "usage: $0 --state DIR prefix|start|desktop KEEPER.exe|run PROG...|stop" >&2; exit 2 ;;
