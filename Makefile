@@ -1,7 +1,8 @@
 # make run    installs what is missing, builds, starts Trawlix beside the stand-in client
 # make test   installs what is missing, builds, runs every test (of the i686 build, the unit tests
-#             and the end-to-end tests chosen for what only it can get wrong)
-# make test-x86 the i686 build's unit tests and the kit's whole x86 set under emulated 32-bit Wine
+#             and the end-to-end tests chosen for what only it can get wrong, where the optional
+#             32-bit Wine can be had)
+# make test-x86 the i686 build's unit tests and the kit's whole x86 set, with the 32-bit programs emulated
 # make bench  figures and the soak under Wine (about 20 minutes), written to docs/PERFORMANCE.md
 # make format lays out the C++ sources as .clang-format says
 BUILD := build
@@ -15,9 +16,9 @@ deps:
 	@bash scripts/deps.sh
 
 # native: the logic and its unit tests (sanitizers on)
-# win32:  the program for 32-bit Windows, with its tests under 32-bit Wine (emulated by qemu-user
-#         where the kernel runs no 32-bit code)
-# win64:  the program as shipped, 64-bit, with the end-to-end tests under 64-bit Wine
+# win32:  the program for 32-bit Windows and its tests
+# win64:  the program as shipped, 64-bit, with the end-to-end tests under 64-bit Wine, and the
+#         i686 build's tests with its 32-bit programs emulated by qemu-user
 $(BUILD)/native/build.ninja:
 	cmake -S . -B $(BUILD)/native -G Ninja -DCMAKE_BUILD_TYPE=Debug
 $(BUILD)/win32/build.ninja:
@@ -42,26 +43,26 @@ test-kit: package
 
 # The end-to-end tests run here as on Windows: the kit's x64 set through run-tests.cmd under Wine
 # (the kit.* tests). `ctest --test-dir build/win64 -L e2e` runs them one by one instead.
-# The i686 build last: its unit tests and chosen end-to-end tests under emulated 32-bit Wine, whose
-# prefix is made first (once per build tree, about 10 minutes), here where its progress shows.
-WINE32_PREFIX = bash scripts/wine32-env.sh --state $(BUILD)/win32/e2e-env prefix
-# Exit code 3 from the environment: it did not come up under the emulator, which now and then
-# fails to, and the i686 tests are skipped (a failed test still fails the run); this says why.
-WINE32_SKIPPED = @! [ -f $(BUILD)/win32/e2e-env/unavailable ] || echo "Skipped i686 tests: $$(cat $(BUILD)/win32/e2e-env/unavailable)"
+# The i686 build's tests run from the win64 tree beside them (two jobs), in a prefix of their own
+# where only the 32-bit programs are emulated. They need 32-bit Wine and qemu-user, which
+# deps-i686.sh fetches here alone: where they cannot be had, those tests are skipped (exit code 3,
+# CTest's skip; a failed test still fails the run), and the last line says why.
+I386 = $(BUILD)/i386
+DEPS_I686 = bash scripts/deps-i686.sh $(I386) || true
+I686_SKIPPED = @! [ -f $(BUILD)/win64/i686-env/unavailable ] || echo "Skipped i686 tests: $$(cat $(BUILD)/win64/i686-env/unavailable)"
 test: test-kit
+	$(DEPS_I686)
 	ctest --test-dir $(BUILD)/native -j $(JOBS) --output-on-failure
-	ctest --test-dir $(BUILD)/win64 --output-on-failure -LE e2e
-	$(WINE32_PREFIX) || [ $$? = 3 ]
-	ctest --test-dir $(BUILD)/win32 --output-on-failure -LE x86-set
-	$(WINE32_SKIPPED)
+	ctest --test-dir $(BUILD)/win64 -j $(JOBS) --output-on-failure -LE 'e2e|x86-set'
+	$(I686_SKIPPED)
 
 # The i686 build's unit tests and the kit's whole x86 set of end-to-end programs but the
-# installer's, under emulated 32-bit Wine (well over an hour). `ctest --test-dir build/win32 -L
+# installer's, every one of them emulated (about an hour). `ctest --test-dir build/win64 -L
 # i686-e2e` runs the end-to-end tests chosen for what only the i686 build can get wrong.
 test-x86: build
-	$(WINE32_PREFIX) || [ $$? = 3 ]
-	ctest --test-dir $(BUILD)/win32 --output-on-failure -L 'i686-unit|x86-set'
-	$(WINE32_SKIPPED)
+	$(DEPS_I686)
+	ctest --test-dir $(BUILD)/win64 --output-on-failure -L 'i686-unit|x86-set'
+	$(I686_SKIPPED)
 
 # Not a test: the shipped build for the sizes, the Wine build for everything else.
 bench: deps $(BUILD)/win32/build.ninja $(BUILD)/win64/build.ninja

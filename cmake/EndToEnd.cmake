@@ -111,4 +111,7 @@ if(TRAWLIX_E2E)
   get_property(kit_tests DIRECTORY PROPERTY TESTS)
   list(FILTER kit_tests INCLUDE REGEX "^e2e\\.TestKit\\.")
   set_tests_properties(${kit_tests} PROPERTIES FIXTURES_REQUIRED "wine;kit" LABELS kit TIMEOUT 600)
+
+  # The i686 build's program and unit tests, under Wine with the 32-bit programs emulated.
+  include(cmake/I686Tests.cmake)
 endif()

@@ -51,9 +51,6 @@ endif()
 
 if(MINGW AND CMAKE_CROSSCOMPILING)
   include(cmake/EndToEnd.cmake)
-  if(TRAWLIX_E2E_EMULATED)
-    include(cmake/EmulatedI686.cmake)
-  endif()
 
   # Runs the kit's sets on a Windows PC, and keeps the user's Trawlix as it was.
   add_executable(KitRunner

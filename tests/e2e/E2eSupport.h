@@ -16,6 +16,9 @@ namespace e2e {
 
 // The folder of the test program, where Trawlix.exe and the stand-in client are built too.
 std::string binDir();
+// The folder of the Trawlix.exe under test, with its shortcut files: the test program's own, or
+// the one named in TRAWLIX_E2E_PROGRAM_DIR (the i686 build's, driven by the x86_64 test programs).
+std::string programDir();
 
 // Whether the tests run under Wine (its ntdll exports wine_get_version), which cannot show some of
 // Windows' behaviour: a test of that skips there, saying why.
@@ -111,7 +114,7 @@ class App {
 public:
     // Starts from an empty settings key unless keepSettings is set; from another folder, with
     // command-line arguments or from another build of the program if given.
-    explicit App(bool keepSettings = false, const std::string& folder = binDir(), const std::string& arguments = "",
+    explicit App(bool keepSettings = false, const std::string& folder = programDir(), const std::string& arguments = "",
                  const std::string& exe = "Trawlix.exe");
     HWND window() const { return window_; }
     DWORD processId() const { return process_.id(); }

@@ -149,7 +149,7 @@ TEST(AboutBox, EachLinkOpensItsShortcutBesideTheProgram) {
     e2e::App app;
     HWND about = openAbout(app);
     ASSERT_TRUE(about);
-    const std::string folder = e2e::binDir();
+    const std::string folder = e2e::programDir();
     std::vector<std::string> expected;
     auto opens = [&](auto click, const char* file) {
         click();
@@ -170,7 +170,7 @@ TEST(AboutBox, LinksWithMissingFilesChangeNothing) {
     GetTempPathA(MAX_PATH, temp);
     const std::string folder = std::string(temp) + "trawlix-without-links";
     CreateDirectoryA(folder.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA((e2e::binDir() + "\\Trawlix.exe").c_str(), (folder + "\\Trawlix.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((e2e::programDir() + "\\Trawlix.exe").c_str(), (folder + "\\Trawlix.exe").c_str(), FALSE));
 
     e2e::App app(false, folder);
     HWND about = openAbout(app);

@@ -291,7 +291,7 @@ TEST(Arming, EnableSwitchArmsWithTheStoredSettingsOrSaysWhyNot) {
         ASSERT_TRUE(hook);
         auto everShown = [&] { return WaitForSingleObject(shown, 0) == WAIT_OBJECT_0; };
 
-        e2e::App app(true, e2e::binDir(), "/enable");
+        e2e::App app(true, e2e::programDir(), "/enable");
         ASSERT_TRUE(e2e::waitUntil([&] { return app.iconPresent(); }));
         EXPECT_FALSE(e2e::trayIconCall(NIM_ADD, app.window()));  // one icon, not two
         EXPECT_EQ(app.text(ids::Label4), "Status: Enabled");
@@ -308,7 +308,7 @@ TEST(Arming, EnableSwitchArmsWithTheStoredSettingsOrSaysWhyNot) {
         CloseHandle(shown);
     }
     e2e::storeSetting("timeunit", "Seconds");
-    e2e::App app(true, e2e::binDir(), "/enable");
+    e2e::App app(true, e2e::programDir(), "/enable");
     expectMessage(app, "Use the drop down list to select only hours, minutes, or seconds please.");
     EXPECT_TRUE(e2e::waitUntil([&] { return app.text(ids::timeunits) == "Minutes"; }));
     EXPECT_TRUE(app.visible());
@@ -317,7 +317,7 @@ TEST(Arming, EnableSwitchArmsWithTheStoredSettingsOrSaysWhyNot) {
 }
 
 TEST(Arming, OtherArgumentsAreIgnored) {
-    e2e::App app(false, e2e::binDir(), "/enabled enable /disable -enable");
+    e2e::App app(false, e2e::programDir(), "/enabled enable /disable -enable");
     EXPECT_EQ(app.text(ids::Label4), "Status: Disabled");
     EXPECT_TRUE(app.visible());
     EXPECT_FALSE(app.iconPresent());

@@ -178,11 +178,11 @@ public:
         const bool labelled = low && lowLabel &&
                               SetTokenInformation(low, TokenIntegrityLevel, &label,
                                                   sizeof label + GetLengthSid(lowLabel));
-        std::string commandLine = "\"" + e2e::binDir() + "\\Trawlix.exe\"";
+        std::string commandLine = "\"" + e2e::programDir() + "\\Trawlix.exe\"";
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         if (labelled && !CreateProcessAsUserA(low, nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                              e2e::binDir().c_str(), &startup, &info_))
+                                              e2e::programDir().c_str(), &startup, &info_))
             info_ = {};
         if (lowLabel) LocalFree(lowLabel);
         if (low) CloseHandle(low);
