@@ -19,4 +19,8 @@ add_custom_command(OUTPUT ${TRAWLIX_TEST_LOCALES}/de_DE.UTF-8/LC_NUMERIC
   COMMENT "Making the de_DE.UTF-8 locale for the unit tests")
 add_custom_target(test_locales ALL DEPENDS ${TRAWLIX_TEST_LOCALES}/de_DE.UTF-8/LC_NUMERIC)
 target_compile_definitions(trawlix_unit_tests PRIVATE TRAWLIX_TEST_LOCALES="${TRAWLIX_TEST_LOCALES}")
+# The README's and README.txt's messages tables against the program's texts: reads the source tree,
+# so it stays out of the Windows builds and the test kit.
+target_sources(trawlix_unit_tests PRIVATE tests/unit/messages_table_test.cpp)
+target_compile_definitions(trawlix_unit_tests PRIVATE TRAWLIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(trawlix_unit_tests TEST_PREFIX "unit.")

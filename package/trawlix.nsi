@@ -1,5 +1,5 @@
 ; Trawlix's installer: per user, without administrator rights.
-; makensis -DVERSION=1.10 -DBIN=<folder with Trawlix.exe and the .url files> -DOUTFILE=<setup.exe> trawlix.nsi
+; makensis -DVERSION=1.10 -DBIN=<folder with Trawlix.exe, the .url files and README.txt> -DOUTFILE=<setup.exe> trawlix.nsi
 ;   setup.exe /S [/autostart] [/D=<folder>]   silent install; /autostart starts Trawlix at sign-in
 ;   uninstall.exe /S                          silent uninstall; the settings stay
 ; -DSIGN=<command> signs the uninstaller and the installer: the command is run with each file's path.
@@ -81,8 +81,11 @@ Section "Trawlix"
   File "${BIN}/Donate.url"
   File "${BIN}/EmailMe.url"
   File "${BIN}/HomePage.url"
+  ; The user's readme, the same file as in the ZIP of this build.
+  File "${BIN}/README.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Trawlix.lnk" "$INSTDIR\Trawlix.exe"
+  CreateShortcut "$SMPROGRAMS\Trawlix README.lnk" "$INSTDIR\README.txt"
 
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayName" "Trawlix"
   WriteRegStr HKCU "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
@@ -128,9 +131,11 @@ Section "Uninstall"
   Delete "$INSTDIR\Donate.url"
   Delete "$INSTDIR\EmailMe.url"
   Delete "$INSTDIR\HomePage.url"
+  Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Trawlix.lnk"
+  Delete "$SMPROGRAMS\Trawlix README.lnk"
   DeleteRegValue HKCU "${RUN_KEY}" "Trawlix"
   DeleteRegKey HKCU "${UNINST_KEY}"
 SectionEnd

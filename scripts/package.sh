@@ -66,9 +66,9 @@ stage_folder() {
   touch -d "@$SOURCE_DATE_EPOCH" "$folder"/*
 }
 stage_folder win64 "$build/win64/bin" "64-bit, for 64-bit Windows" \
-  "The build that the project runs and tests (under 64-bit Wine)."
+  "The same program as the installer's."
 stage_folder win32 "$build/win32/bin" "32-bit, for 32-bit Windows" \
-  "Compiled and checked by the project, but never run by it: prefer the 64-bit one."
+  "It runs on 64-bit Windows too, but there the 64-bit one is the better choice."
 
 makensis -V2 -DVERSION="$version" -DBIN="$stage/win64/Trawlix-$version" -DOUTFILE="$out/${names[0]}" \
   ${sign:+"-DSIGN=$sign"} "$here/package/trawlix.nsi"

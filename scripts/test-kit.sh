@@ -34,6 +34,7 @@ cp "$build/package/Trawlix-$version-setup.exe" "$stage/x64/"
 staged_x86=$stage/x86-program
 mkdir -p "$staged_x86"
 cp "$build/win32/bin"/{Trawlix.exe,Donate.url,EmailMe.url,HomePage.url} "$staged_x86/"
+unzip -q -j -d "$staged_x86" "$build/package/Trawlix-$version-win32.zip" "Trawlix-$version/README.txt"
 makensis -V2 -DTARGET=x86-unicode -DVERSION="$version" -DBIN="$staged_x86" \
   -DOUTFILE="$stage/x86/Trawlix-$version-setup.exe" "$here/package/trawlix.nsi"
 rm -rf "$staged_x86"

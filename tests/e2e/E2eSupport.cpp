@@ -266,6 +266,7 @@ std::string shellFolder(int csidl) {
 }
 std::string installFolder() { return shellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs\\Trawlix"; }
 std::string startMenuShortcut() { return shellFolder(CSIDL_PROGRAMS) + "\\Trawlix.lnk"; }
+std::string startMenuReadme() { return shellFolder(CSIDL_PROGRAMS) + "\\Trawlix README.lnk"; }
 
 void pressKeys(const std::vector<WORD>& keys) {
     for (WORD key : keys) {

@@ -82,6 +82,7 @@ inline constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\Curr
 std::string shellFolder(int csidl);
 std::string installFolder();
 std::string startMenuShortcut();
+std::string startMenuReadme();
 
 // The name a screen reader reads for a control, through Windows' accessibility layer (MSAA), asked
 // from this process (E2eAccessibility.cpp).

@@ -22,13 +22,12 @@ using e2e::startMenuShortcut;
 
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool sameContents(const std::string& path, const std::string& other) {
-    auto read = [](const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    };
-    return read(path) == read(other);
+std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+bool sameContents(const std::string& path, const std::string& other) { return fileText(path) == fileText(other); }
 
 std::optional<DWORD> registrationNumber(const char* name) {
     DWORD value = 0, size = sizeof value;
@@ -71,6 +70,10 @@ TEST(Installer, SilentInstallPutsEverythingInPlaceAndTheProgramStartsFromItsFold
         EXPECT_TRUE(exists(folder + file)) << file;
     EXPECT_TRUE(sameContents(folder + "\\Trawlix.exe", e2e::binDir() + "\\Trawlix.exe"));
     EXPECT_TRUE(exists(startMenuShortcut()));
+    // The user's readme of the ZIPs, for Notepad, and its shortcut in the Start menu.
+    EXPECT_EQ(fileText(folder + "\\README.txt").rfind("Trawlix 1.10 (", 0), 0u);
+    EXPECT_NE(fileText(folder + "\\README.txt").find("\r\nMESSAGES\r\n"), std::string::npos);
+    EXPECT_TRUE(exists(e2e::startMenuReadme()));
 
     auto registration = [](const char* name) {
         return e2e::userRegistryText(kUninstallKey, name).value_or("(missing)");
@@ -125,6 +128,7 @@ TEST(Installer, ClosesRunningCopiesWithTheirSettingsAndUninstallKeepsTheSettings
     EXPECT_TRUE(running.waitForExit(1000));
     EXPECT_FALSE(exists(folder));
     EXPECT_FALSE(exists(startMenuShortcut()));
+    EXPECT_FALSE(exists(e2e::startMenuReadme()));
     EXPECT_FALSE(e2e::userRegistryText(kUninstallKey, "DisplayName"));
     EXPECT_FALSE(e2e::userRegistryText(kRunKey, "Trawlix"));
     EXPECT_EQ(e2e::storedSetting("ndownloads"), "8");

@@ -48,6 +48,7 @@ void seedUsersTrawlix() {
     writeFile(folder + "\\Trawlix.exe", "an earlier Trawlix");
     writeFile(folder + "\\Logs\\mine.txt", "the user's own file");
     writeFile(startMenuShortcut(), "a shortcut");
+    writeFile(e2e::startMenuReadme(), "a readme shortcut");
 }
 
 void removeUsersTrawlix() {
@@ -57,6 +58,7 @@ void removeUsersTrawlix() {
     std::error_code ignored;
     std::filesystem::remove_all(installFolder(), ignored);
     DeleteFileA(startMenuShortcut().c_str());
+    DeleteFileA(e2e::startMenuReadme().c_str());
 }
 
 // Every value (type and bytes) and subkey of a key, one line each.
@@ -119,6 +121,7 @@ std::string usersTrawlix() {
     out << "sign-in: " << e2e::userRegistryText(kRunKey, "Trawlix").value_or("(missing)") << '\n';
     describeFiles(installFolder(), out);
     describeFiles(startMenuShortcut(), out);
+    describeFiles(e2e::startMenuReadme(), out);
     return out.str();
 }
 

@@ -16,6 +16,13 @@ constexpr const wchar_t* kUninstallKey = L"Software\\Microsoft\\Windows\\Current
 constexpr const wchar_t* kKitKey = L"Software\\TrawlixTestKit";
 constexpr const wchar_t* kSavedKey = L"Software\\TrawlixTestKit\\Saved";
 
+// The installer's Start-menu shortcuts, each saved under its own name with the flag that says it was there.
+struct Shortcut {
+    const wchar_t* file;
+    const wchar_t* flag;
+};
+constexpr Shortcut kShortcuts[] = {{L"Trawlix.lnk", L"HadShortcut"}, {L"Trawlix README.lnk", L"HadReadmeShortcut"}};
+
 std::wstring shellFolder(int csidl) {
     wchar_t path[MAX_PATH] = L"";
     SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
@@ -145,7 +152,7 @@ void createFolders(const std::wstring& path) {
 
 UserState::UserState()
     : installFolder_(shellFolder(CSIDL_LOCAL_APPDATA) + L"\\Programs\\Trawlix"),
-      shortcut_(shellFolder(CSIDL_PROGRAMS) + L"\\Trawlix.lnk"),
+      programsFolder_(shellFolder(CSIDL_PROGRAMS)),
       savedFolder_(shellFolder(CSIDL_LOCAL_APPDATA) + L"\\TrawlixTestKit\\Saved") {}
 
 // A copy counts once the last step of save() has marked it complete: a save cut short had not yet
@@ -181,17 +188,21 @@ bool UserState::save(std::wstring& problem) const {
         return fail(L"the sign-in entry", status);
 
     const bool hadFolder = exists(installFolder_);
-    const bool hadShortcut = exists(shortcut_);
     createFolders(savedFolder_);
     DWORD error;
     if (hadFolder && (error = copyTree(installFolder_, savedFolder_ + L"\\Trawlix")) != ERROR_SUCCESS)
         return fail(L"the installed copy in " + installFolder_, error);
-    if (hadShortcut && (error = copyTree(shortcut_, savedFolder_ + L"\\Trawlix.lnk")) != ERROR_SUCCESS)
-        return fail(L"the Start-menu shortcut " + shortcut_, error);
+    for (const auto& shortcut : kShortcuts) {
+        const std::wstring path = programsFolder_ + L"\\" + shortcut.file;
+        const bool had = exists(path);
+        if (had && (error = copyTree(path, savedFolder_ + L"\\" + shortcut.file)) != ERROR_SUCCESS)
+            return fail(L"the Start-menu shortcut " + path, error);
+        if ((status = setSavedFlag(shortcut.flag, had ? 1 : 0)) != ERROR_SUCCESS)
+            return fail(L"what there was", status);
+    }
 
-    for (const auto& [name, had] :
-         {std::pair{L"HadSettings", hadSettings}, std::pair{L"HadUninstall", hadUninstall},
-          std::pair{L"HadRun", hadRun}, std::pair{L"HadFolder", hadFolder}, std::pair{L"HadShortcut", hadShortcut}})
+    for (const auto& [name, had] : {std::pair{L"HadSettings", hadSettings}, std::pair{L"HadUninstall", hadUninstall},
+                                    std::pair{L"HadRun", hadRun}, std::pair{L"HadFolder", hadFolder}})
         if ((status = setSavedFlag(name, had ? 1 : 0)) != ERROR_SUCCESS) return fail(L"what there was", status);
     if ((status = setSavedFlag(L"Complete", 1)) != ERROR_SUCCESS) return fail(L"what there was", status);
     return true;
@@ -231,9 +242,12 @@ std::vector<std::wstring> UserState::replace(bool putBack) const {
     }
     check(error, L"the installed copy, " + installFolder_);
 
-    error = removeTree(shortcut_);
-    if (error == ERROR_SUCCESS && had(L"HadShortcut")) error = copyTree(savedFolder_ + L"\\Trawlix.lnk", shortcut_);
-    check(error, L"the Start-menu shortcut, " + shortcut_);
+    for (const auto& shortcut : kShortcuts) {
+        const std::wstring path = programsFolder_ + L"\\" + shortcut.file;
+        error = removeTree(path);
+        if (error == ERROR_SUCCESS && had(shortcut.flag)) error = copyTree(savedFolder_ + L"\\" + shortcut.file, path);
+        check(error, L"the Start-menu shortcut, " + path);
+    }
     return left;
 }
 

@@ -1,5 +1,5 @@
 // The user's own Trawlix, which the tests would change: its settings, the sign-in entry, and an
-// installed copy (its folder, its Start-menu shortcut and its entry among the installed apps).
+// installed copy (its folder, its Start-menu shortcuts and its entry among the installed apps).
 // Saved before the tests, put back exactly afterwards, the saved copy removed once it is back.
 #pragma once
 
@@ -28,8 +28,8 @@ private:
     std::vector<std::wstring> replace(bool putBack) const;
 
     std::wstring installFolder_;
-    std::wstring shortcut_;
-    std::wstring savedFolder_;  // the saved files; the registry's are under kSavedKey
+    std::wstring programsFolder_;  // the Start menu's, which holds the installer's shortcuts
+    std::wstring savedFolder_;     // the saved files; the registry's are under kSavedKey
 };
 
 }  // namespace kit
