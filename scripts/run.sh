@@ -12,7 +12,9 @@ if [ -n "${DISPLAY:-}" ]; then
   echo "Starting Trawlix and the stand-in client on $DISPLAY"
 else
   echo "No DISPLAY: starting Trawlix and the stand-in client on a private Xvfb (nothing will be visible;"
-  echo "take a screenshot with: xwd -root -silent -display \$(cat $state/env | sed 's/.*DISPLAY=//') | convert xwd:- shot.png)"
+  # Not xwd -root: it shows a message box over the main window as a black rectangle (Wine gives each
+  # process its own X colormap, and xwd reads such windows one by one, leaving that box out).
+  echo "take a screenshot with: import -display \$(head -n1 $state/env | sed 's/.*DISPLAY=//') -window root shot.png)"
 fi
 "$env_script" --state "$state" start
 trap '"$env_script" --state "$state" stop' EXIT

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Takes the README's pictures of the main window, the About box and the notification icon's popup
-# menu under Wine on a private Xvfb.
+# Takes the README's pictures of the main window, a message box over it, the About box and the
+# notification icon's popup menu under Wine on a private Xvfb.
 set -euo pipefail
 build=${1:-build}
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,7 +14,7 @@ trap '"$env_script" --state "$state" stop; rm -rf "$out"' EXIT
 "$env_script" --state "$state" fonts
 "$env_script" --state "$state" run "$build/win64/bin/screenshots.exe" "Z:$out"
 mkdir -p "$here/docs"
-for name in main-window about-box tray-menu; do
+for name in main-window message-box about-box tray-menu; do
   convert "$out/$name.bmp" "$here/docs/$name.png"
   echo "docs/$name.png"
 done

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 namespace e2e {
 
@@ -211,6 +212,57 @@ HWND App::focus() const {
     info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info);
     return info.hwndFocus;
+}
+
+namespace {
+// A Windows path as the Unix programs started below see it.
+std::string unixPath(const std::string& windowsPath) {
+    using UnixFileName = char*(CDECL*)(LPCWSTR);
+    const auto toUnix = reinterpret_cast<UnixFileName>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    wchar_t wide[MAX_PATH];
+    if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH)) return {};
+    char* path = toUnix(wide);
+    if (!path) return {};
+    std::string result(path);
+    HeapFree(GetProcessHeap(), 0, path);
+    return result;
+}
+}  // namespace
+
+std::optional<std::string> readXScreen(const RECT& area, const std::string& output) {
+    // Wine starts a Unix program for CreateProcess but gives no handle to wait on: the shell moves
+    // the finished answer into place, and the test waits for that file.
+    static int reads = 0;
+    const std::string answer = binDir() + "\\xscreen-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(++reads) + ".txt";
+    const std::string unixAnswer = unixPath(answer);
+    std::string target = output;
+    if (output.size() > 2 && output[1] == ':') target = "'" + unixPath(output) + "'";
+    if (unixAnswer.empty() || target.empty() || target == "''") return std::nullopt;
+    const std::string geometry = std::to_string(area.right - area.left) + "x" + std::to_string(area.bottom - area.top) +
+                                 "+" + std::to_string(area.left) + "+" + std::to_string(area.top);
+    std::string command = "/bin/sh -c \"import -window root -crop " + geometry + " +repage " + target + " >'" +
+                          unixAnswer + ".part' 2>&1; mv '" + unixAnswer + ".part' '" + unixAnswer + "'\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        return std::nullopt;
+    if (started.hThread) CloseHandle(started.hThread);
+    if (started.hProcess) CloseHandle(started.hProcess);
+    if (!waitUntil([&] { return GetFileAttributesA(answer.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000))
+        return std::nullopt;
+    std::ifstream file(answer);
+    std::string printed((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    file.close();
+    DeleteFileA(answer.c_str());
+    return printed;
+}
+
+int xScreenColours(const RECT& area) {
+    const auto printed = readXScreen(area, "-format %k info:");
+    return printed ? std::atoi(printed->c_str()) : 0;
 }
 
 bool trayIconCall(DWORD message, HWND window) {

@@ -54,6 +54,16 @@ struct MessageBoxInfo {
 std::optional<MessageBoxInfo> waitForMessageBox(DWORD processId, int timeoutMs = 20000);
 void dismissMessageBox(HWND box);
 
+// The X screen under Wine, as the X server composes it from every program's windows: ImageMagick's
+// import reads that rectangle of the root window and writes it to output ("-format %k info:" for
+// the number of colours, or an image file's Windows path); what it printed, or nothing when it could
+// not run. Not Wine's screen DC, which shows what a program painted whether or not X shows it, and
+// not xwd -root, which leaves out a window lying wholly inside another of the same process (Wine
+// gives each process an X colormap of its own, and xwd reads such windows one by one).
+std::optional<std::string> readXScreen(const RECT& area, const std::string& output);
+// How many colours the X screen shows in that rectangle, 0 when it could not be read.
+int xScreenColours(const RECT& area);
+
 // Shell_NotifyIconA on the icon of that window (uID 1) with nothing to change; its result.
 bool trayIconCall(DWORD message, HWND window);
 // Whether the notification area holds that window's icon: modifying nothing succeeds exactly then.

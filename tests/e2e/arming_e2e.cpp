@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 #include "E2eSupport.h"
@@ -275,6 +276,55 @@ TEST(Arming, PeriodThatIsNotANumberOrTooLongIsRefused) {
         EXPECT_EQ(app.text(ids::Label4), "Status: Disabled");
         EXPECT_TRUE(app.visible());
     }
+}
+
+TEST(Arming, EveryMessageIsDrawnOnTheXScreenOverTheWindow) {
+    // What the X server shows where the box stands: a box left unpainted there reads as one colour.
+    // The main window's rectangle, read the same way, shows that the reading sees a drawn window.
+    if (!e2e::underWine()) GTEST_SKIP() << "reads the X screen, which only Wine has; Windows draws the box itself";
+    e2e::App app;
+    app.setText(ids::interval, "0");
+    auto expectDrawn = [&](const std::function<void()>& bringMessage, const std::string& text) {
+        bringMessage();
+        auto box = e2e::waitForMessageBox(app.processId());
+        ASSERT_TRUE(box) << "no message box: " << text;
+        EXPECT_EQ(box->text, text);
+        RECT boxRect, windowRect;
+        GetWindowRect(box->box, &boxRect);
+        GetWindowRect(app.window(), &windowRect);
+        RECT overlap;
+        EXPECT_TRUE(IntersectRect(&overlap, &boxRect, &windowRect)) << "not over the window: " << text;
+        EXPECT_GT(e2e::xScreenColours(windowRect), 1) << "the reading does not work: " << text;
+        int colours = 0;
+        // Given the time a user would wait for it to paint.
+        e2e::waitUntil([&] { return (colours = e2e::xScreenColours(boxRect)) > 1; }, 5000);
+        EXPECT_GT(colours, 1) << "the box is one colour on the screen: " << text;
+        e2e::dismissMessageBox(box->box);
+        EXPECT_TRUE(e2e::waitUntil([&] { return !IsWindow(box->box); }));
+    };
+    expectDrawn([&] { app.typeChar(ids::numberdl, 'a'); }, "Only enter numbers, please");
+    expectDrawn(
+        [&] {
+            app.setText(ids::interval, "");
+            app.postClick(ids::go);
+        },
+        "Enter the period in digits, up to 32767 minutes or 546 hours, please.");
+    expectDrawn(
+        [&] {
+            app.setText(ids::interval, "0");
+            app.setText(ids::timeunits, "Seconds");
+            app.postClick(ids::go);
+        },
+        "Use the drop down list to select only hours, minutes, or seconds please.");
+    // Armed from the popup menu the window stays up, and the box comes over it.
+    expectDrawn(
+        [&] {
+            app.command(ids::mnuEnable);
+            ASSERT_TRUE(e2e::waitUntil([&] { return app.text(ids::Label4) == "Status: Enabled"; }));
+            app.tick();
+        },
+        "KaZaA Media Desktop is not running, please start KaZaA first and try again.");
+    EXPECT_TRUE(app.waitForExit());
 }
 
 TEST(Arming, EnableSwitchArmsWithTheStoredSettingsOrSaysWhyNot) {

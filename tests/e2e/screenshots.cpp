@@ -1,6 +1,7 @@
-// Pictures of the main window, the About box and the notification icon's popup menu for the README,
-// taken the way a user sees them.
-// Usage: screenshots.exe <folder>; writes main-window.bmp, about-box.bmp and tray-menu.bmp there.
+// Pictures of the main window, a message box over it, the About box and the notification icon's
+// popup menu for the README, taken the way a user sees them.
+// Usage: screenshots.exe <folder>; writes main-window.bmp, message-box.bmp, about-box.bmp and
+// tray-menu.bmp there.
 #include <cstdio>
 #include <fstream>
 
@@ -81,6 +82,21 @@ bool saveTrayMenu(const e2e::App& app, const std::string& path) {
     return ok;
 }
 
+// The message a letter typed into a number box brings, over the main window. Read from the X screen,
+// where a box that is not drawn would show as it shows to the user.
+bool saveMessageBox(const e2e::App& app, const std::string& path) {
+    app.typeChar(trawlix::ids::numberdl, 'a');
+    auto box = e2e::waitForMessageBox(app.processId());
+    if (!box) return false;
+    Sleep(500);  // let it paint
+    RECT r;
+    GetWindowRect(app.window(), &r);
+    const bool ok = e2e::readXScreen(r, path) && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    e2e::dismissMessageBox(box->box);
+    e2e::waitUntil([&] { return !IsWindow(box->box); });
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -94,6 +110,7 @@ int main(int argc, char** argv) {
     SetForegroundWindow(app.window());
     Sleep(500);  // let it paint
     bool ok = saveWindow(app.window(), folder + "\\main-window.bmp");
+    ok = saveMessageBox(app, folder + "\\message-box.bmp") && ok;
 
     app.command(trawlix::ids::mnuAbout);
     HWND about = nullptr;
