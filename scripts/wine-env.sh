@@ -43,7 +43,7 @@ if [ -n "$i386" ]; then
   WINE=$loader/wine64
   export QEMU_RESERVED_VA=0xffff0000  # else Wine cannot map its shared user data under qemu
   # The test programs' waits for something to happen, stretched for the emulated start.
-  export TRAWLIX_E2E_WAIT_FACTOR=10
+  export TRAWLIX_E2E_WAIT_FACTOR=${TRAWLIX_E2E_WAIT_FACTOR:-10}
   # No debugger for a crashed program: winedbg would hold the test.
   overrides="$overrides;winedbg.exe=d"
 fi
