@@ -53,6 +53,7 @@ I686_SKIPPED = @! [ -f $(BUILD)/win64/i686-env/unavailable ] || echo "Skipped i6
 test: test-kit
 	$(DEPS_I686)
 	ctest --test-dir $(BUILD)/native -j $(JOBS) --output-on-failure
+	ctest --test-dir $(BUILD)/win32 --output-on-failure
 	ctest --test-dir $(BUILD)/win64 -j $(JOBS) --output-on-failure -LE 'e2e|x86-set'
 	$(I686_SKIPPED)
 
