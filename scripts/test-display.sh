@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The private X display of a Wine test environment, sourced by wine-env.sh and wine32-env.sh:
+# The private X display of a Wine test environment, sourced by wine-env.sh:
 # start_display and stop_display with their Xvfb in "$state", park_pointer before each program.
 # shellcheck disable=SC2154  # state: the environment's folder, which the sourcing script sets
 
