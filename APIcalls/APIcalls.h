@@ -17,6 +17,8 @@ using WindowHandle = std::uintptr_t;
 using MonitorHandle = std::uintptr_t;
 // A keyboard layout's handle (HKL): the language in the low word, the layout or input method above.
 using KeyboardLayout = std::uintptr_t;
+// A kernel object's handle.
+using KernelHandle = std::uintptr_t;
 
 // A rectangle in screen pixels, as RECT: right and bottom lie just outside it.
 struct ScreenRect {
@@ -60,7 +62,20 @@ struct RegistryValue {
     std::vector<unsigned char> data;
 };
 
+// What CreateMutexA gives: the handle (0 when there is none) and the error code the call left
+// (GetLastError: 0 when it made the mutex, ERROR_ALREADY_EXISTS when it opened one that was there,
+// ERROR_ACCESS_DENIED when one is there that this process may not open).
+struct NamedMutex {
+    KernelHandle handle = 0;
+    std::uint32_t error = 0;
+};
+
 // Constants of the calls below, with their Windows values.
+inline constexpr std::uint32_t ERROR_ACCESS_DENIED_CODE = 5;
+inline constexpr std::uint32_t ERROR_ALREADY_EXISTS_CODE = 183;
+inline constexpr std::uint32_t WAIT_OBJECT_0_CODE = 0;
+inline constexpr std::uint32_t WAIT_ABANDONED_CODE = 0x80;
+inline constexpr std::uint32_t WAIT_TIMEOUT_CODE = 0x102;
 inline constexpr std::uint32_t KEYEVENTF_KEYUP_FLAG = 2;
 inline constexpr std::uint32_t KEYEVENTF_UNICODE_FLAG = 4;
 inline constexpr std::uint32_t MAPVK_VK_TO_CHAR_TYPE = 2;
@@ -117,6 +132,18 @@ public:
     // it did not in time, or the window is gone.
     virtual bool SendMessageTimeoutA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                      std::intptr_t lParam, std::uint32_t flags, std::uint32_t timeoutMs) = 0;
+    // As SendMessageTimeoutA, with what the window procedure returned; nothing when it did not
+    // answer in time or the window is gone.
+    virtual std::optional<std::intptr_t> SendMessageTimeoutResult(WindowHandle window, std::uint32_t message,
+                                                                  std::uintptr_t wParam, std::intptr_t lParam,
+                                                                  std::uint32_t flags, std::uint32_t timeoutMs) = 0;
+    // A top-level window of that class, whatever its title, shown or hidden; 0 for none.
+    virtual WindowHandle FindWindowA(const std::string& className) = 0;
+    virtual bool IsWindow(WindowHandle window) = 0;
+    // The same number in every process of the session for the same name.
+    virtual std::uint32_t RegisterWindowMessageA(const std::string& name) = 0;
+    // Lets that process take the front, which the caller may hand on when it has the front itself.
+    virtual bool AllowSetForegroundWindow(std::uint32_t processId) = 0;
     // Posts the show request to the window's thread and returns at once, hung or not.
     virtual bool ShowWindowAsync(WindowHandle window, int command) = 0;
     virtual MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) = 0;
@@ -131,6 +158,12 @@ public:
 
     // kernel32
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // Opens the mutex of that name, or makes it owned by the calling thread when there is none. The
+    // handle stays open until the process ends, which abandons a mutex it owns.
+    virtual NamedMutex CreateMutexA(const std::string& name) = 0;
+    // WAIT_OBJECT_0 or WAIT_ABANDONED once the calling thread owns the object, WAIT_TIMEOUT after
+    // timeoutMs.
+    virtual std::uint32_t WaitForSingleObject(KernelHandle object, std::uint32_t timeoutMs) = 0;
     virtual std::uint32_t GetCurrentProcessId() = 0;
 
     // kernel32 and advapi32: the mandatory integrity level of the process (the last part of its

@@ -8,12 +8,14 @@
 #include "shell/ControlIds.h"
 #include "panel/Arming.h"
 #include "panel/Settings.h"
+#include "panel/SingleCopy.h"
 #include "panel/TrayIcon.h"
 
 namespace trawlix {
 
 namespace {
-constexpr const char* kClassName = "TrawlixMainWindow";
+// Later starts find the running copy's window by its class (panel/SingleCopy.h), the installer too.
+constexpr const char* kClassName = kMainWindowClass;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int kClientWidth = 455;
 constexpr int kClientHeight = 181;
@@ -71,6 +73,7 @@ bool Trawlix::Create() {
     RECT frame{0, 0, kClientWidth, kClientHeight};
     AdjustWindowRectEx(&frame, kStyle, TRUE, 0);
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    secondStart_ = RegisterWindowMessageA(kSecondStartMessageName);
     window_ = CreateWindowExA(0, kClassName, kWindowTitle, kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, instance_, this);
     return window_ != nullptr;
@@ -152,6 +155,7 @@ LRESULT Trawlix::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnTaskbarCreated();
             return 0;
         }
+        if (message == secondStart_ && secondStart_ != 0) return OnSecondStart(wParam);
         return DefWindowProcA(window_, message, wParam, lParam);
     }
 }

@@ -52,6 +52,8 @@ private:
     void mnuExit_Click();
     void UnloadAndEnd();
     void OnTaskbarCreated();
+    LRESULT OnSecondStart(WPARAM request);
+    void BringOpenMessageBoxForward();
 
     // Arming, disarming and the digit filter (ArmingHandlers.cpp)
     void go_Click();
@@ -79,6 +81,7 @@ private:
     HMENU popupMenu_ = nullptr;  // mnuPopup: never in the menu bar, shown from the notification icon
     HWND savedFocus_ = nullptr;
     UINT taskbarCreated_ = 0;
+    UINT secondStart_ = 0;  // a later start's request (panel/SingleCopy.h)
     bool unloaded_ = false;
     PanelState state_;
     AutomationCycle cycle_{state_, api_};

@@ -1,6 +1,7 @@
 // The main window in the notification area: minimizing hides it behind the icon, the icon's mouse
 // codes restore it or open the popup menu, and the ways out of the program.
 #include "TrawlixWindow.h"
+#include "panel/SingleCopy.h"
 #include "panel/TrayIcon.h"
 #include "shell/ControlIds.h"
 
@@ -47,6 +48,34 @@ void Trawlix::mnuShow_Click() {
     // Chosen from the popup menu the window was already active while hidden, so no activation
     // hands the focus back to its control.
     RestoreFocus();
+}
+
+LRESULT Trawlix::OnSecondStart(WPARAM request) {
+    // Saving and going: the later start waits for this process to end and then runs itself.
+    if (unloaded_) return kAnswerClosing;
+    if (request == kShowRequest) {
+        mnuShow_Click();
+        BringOpenMessageBoxForward();
+    }
+    return kAnswerRunning;
+}
+
+namespace {
+BOOL CALLBACK findVisibleMessageBox(HWND window, LPARAM found) {
+    char className[8] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (!IsWindowVisible(window) || lstrcmpiA(className, "#32770") != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+}  // namespace
+
+void Trawlix::BringOpenMessageBoxForward() {
+    // A box opened while the window was hidden has no owner to keep it above the window just shown:
+    // it comes forward, as it waits for the user's answer.
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), findVisibleMessageBox, reinterpret_cast<LPARAM>(&box));
+    if (box) SetForegroundWindow(box);
 }
 
 void Trawlix::Command1_Click() { UnloadAndEnd(); }

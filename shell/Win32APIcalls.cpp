@@ -88,6 +88,28 @@ bool Win32APIcalls::SendMessageTimeoutA(WindowHandle window, std::uint32_t messa
     return ::SendMessageTimeoutA(toHwnd(window), message, wParam, lParam, flags, timeoutMs, &result) != 0;
 }
 
+std::optional<std::intptr_t> Win32APIcalls::SendMessageTimeoutResult(WindowHandle window, std::uint32_t message,
+                                                                     std::uintptr_t wParam, std::intptr_t lParam,
+                                                                     std::uint32_t flags, std::uint32_t timeoutMs) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutA(toHwnd(window), message, wParam, lParam, flags, timeoutMs, &result)) return std::nullopt;
+    return static_cast<std::intptr_t>(result);
+}
+
+WindowHandle Win32APIcalls::FindWindowA(const std::string& className) {
+    return reinterpret_cast<WindowHandle>(::FindWindowA(className.c_str(), nullptr));
+}
+
+bool Win32APIcalls::IsWindow(WindowHandle window) { return ::IsWindow(toHwnd(window)) != FALSE; }
+
+std::uint32_t Win32APIcalls::RegisterWindowMessageA(const std::string& name) {
+    return ::RegisterWindowMessageA(name.c_str());
+}
+
+bool Win32APIcalls::AllowSetForegroundWindow(std::uint32_t processId) {
+    return ::AllowSetForegroundWindow(processId) != FALSE;
+}
+
 bool Win32APIcalls::ShowWindowAsync(WindowHandle window, int command) {
     return ::ShowWindowAsync(toHwnd(window), command) != FALSE;
 }
@@ -125,6 +147,17 @@ void Win32APIcalls::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 // The bench's soak build: thousands of cycles in minutes. Only the length of the pause differs.
 void Win32APIcalls::Sleep(std::uint32_t) { ::Sleep(TRAWLIX_PAUSE_MS); }
 #endif
+
+NamedMutex Win32APIcalls::CreateMutexA(const std::string& name) {
+    // Owned by the calling thread, the user-interface thread, which lives as long as the process.
+    ::SetLastError(0);
+    HANDLE mutex = ::CreateMutexA(nullptr, TRUE, name.c_str());
+    return {reinterpret_cast<KernelHandle>(mutex), ::GetLastError()};
+}
+
+std::uint32_t Win32APIcalls::WaitForSingleObject(KernelHandle object, std::uint32_t timeoutMs) {
+    return ::WaitForSingleObject(reinterpret_cast<HANDLE>(object), timeoutMs);
+}
 
 std::uint32_t Win32APIcalls::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
 

@@ -26,6 +26,13 @@ public:
     int GetClassNameA(WindowHandle window, char* buffer, int size) override;
     bool SendMessageTimeoutA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                              std::uint32_t flags, std::uint32_t timeoutMs) override;
+    std::optional<std::intptr_t> SendMessageTimeoutResult(WindowHandle window, std::uint32_t message,
+                                                          std::uintptr_t wParam, std::intptr_t lParam,
+                                                          std::uint32_t flags, std::uint32_t timeoutMs) override;
+    WindowHandle FindWindowA(const std::string& className) override;
+    bool IsWindow(WindowHandle window) override;
+    std::uint32_t RegisterWindowMessageA(const std::string& name) override;
+    bool AllowSetForegroundWindow(std::uint32_t processId) override;
     bool ShowWindowAsync(WindowHandle window, int command) override;
     MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) override;
     bool GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) override;
@@ -33,6 +40,8 @@ public:
     void KillTimer(WindowHandle window, std::uintptr_t id) override;
     void MsgBox(const std::string& text) override;
     void Sleep(std::uint32_t milliseconds) override;
+    NamedMutex CreateMutexA(const std::string& name) override;
+    std::uint32_t WaitForSingleObject(KernelHandle object, std::uint32_t timeoutMs) override;
     std::uint32_t GetCurrentProcessId() override;
     std::optional<std::uint32_t> ProcessIntegrityLevel(std::uint32_t processId) override;
     std::string AppPath() override;

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "panel/SingleCopy.h"
 #include "shell/Win32APIcalls.h"
 #include "shell/AboutWindow.h"
 #include "shell/TrawlixWindow.h"
@@ -36,13 +37,16 @@ bool enableRequested() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     restrictDllSearch();
+    trawlix::Win32APIcalls api;
+    // One copy per sign-in: a later start has the running one shown, or waits for it to end.
+    const bool enable = enableRequested();
+    if (trawlix::decideStart(api, enable) == trawlix::StartDecision::End) return 0;
+
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-
-    trawlix::Win32APIcalls api;
     trawlix::Trawlix mainWindow(instance, api);
     if (!mainWindow.Create()) return 1;
-    if (enableRequested()) mainWindow.Enable();
+    if (enable) mainWindow.Enable();
     else mainWindow.Show();
 
     MSG message;

@@ -97,6 +97,38 @@ TEST(Arming, OwnMinuteWorksAClientIdleSinceItCameUpAndTheClickLandsWhileThePoint
         << ::testing::PrintToString(client.commands());
 }
 
+TEST(Arming, TwoSignInStartsAndAPlainStartLeaveOneCopyThatComesUpAndWorksTheClientOnceAMinute) {
+    // Two sign-in entries start Trawlix at once; then the user starts it from the Start menu.
+    e2e::storeSetting("ndownloads", "1");
+    e2e::storeSetting("interval", "0");
+    e2e::storeSetting("timeunit", "Minutes");
+    e2e::StandIn client;
+    e2e::Process first("Trawlix.exe", "/enable", e2e::programDir());
+    e2e::Process second("Trawlix.exe", "/enable", e2e::programDir());
+    auto ended = [](const e2e::Process& process) { return process.exitCode() != STILL_ACTIVE; };
+    EXPECT_TRUE(e2e::waitUntil([&] { return ended(first) || ended(second); }));
+    const e2e::Process& staying = ended(first) ? second : first;
+    HWND window = nullptr;
+    ASSERT_TRUE(e2e::waitUntil([&] {
+        window = e2e::findTopLevelWindow(staying.id(), "Trawlix 1.10");
+        return window && e2e::iconPresent(window);
+    }));
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    e2e::Process plain("Trawlix.exe", "", e2e::programDir());
+    EXPECT_TRUE(plain.waitForExit(5000));
+    EXPECT_TRUE(e2e::waitUntil([&] { return IsWindowVisible(window) && !e2e::iconPresent(window); }, 5000));
+    EXPECT_NE(ended(first), ended(second));
+    EXPECT_EQ((ended(first) ? first : second).exitCode(), 0u);
+
+    // At the real minute after arming: one script, and no second one moments later.
+    const auto expected = e2e::completedCycle(1);
+    e2e::waitUntil([&] { return client.inputLog().size() >= expected.size(); }, 80000);
+    Sleep(3000);
+    EXPECT_EQ(client.inputLog(), expected);
+    EXPECT_FALSE(ended(staying));
+}
+
 TEST(Arming, ClientTypingInARussianOrAGreekLayoutHasItsMenuEntriesPicked) {
     for (const char* layout : {"00000419", "00000408"}) {
         SCOPED_TRACE(layout);

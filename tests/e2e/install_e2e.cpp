@@ -98,7 +98,7 @@ TEST(Installer, SilentInstallPutsEverythingInPlaceAndTheProgramStartsFromItsFold
     EXPECT_TRUE(app.waitForExit());
 }
 
-TEST(Installer, ClosesRunningCopiesWithTheirSettingsAndUninstallKeepsTheSettings) {
+TEST(Installer, ClosesTheRunningCopyBehindItsIconWithItsSettingsAndUninstallKeepsTheSettings) {
     install("/S /autostart");
     const std::string folder = installFolder();
     const std::string program = folder + "\\Trawlix.exe";
@@ -106,17 +106,24 @@ TEST(Installer, ClosesRunningCopiesWithTheirSettingsAndUninstallKeepsTheSettings
         // An earlier program file: the same program with bytes appended still runs.
         std::ofstream(program, std::ios::binary | std::ios::app) << "an earlier build";
     }
-    e2e::App first(false, folder);
-    e2e::App second(true, folder);
-    ASSERT_TRUE(first.window() && second.window());
-    first.setText(ids::numberdl, "7");
-    second.setText(ids::numberdl, "7");
-    SendMessageA(second.window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);  // behind its notification icon
-    ASSERT_TRUE(e2e::waitUntil([&] { return second.iconPresent(); }));
+    e2e::App installed(false, folder);
+    ASSERT_TRUE(installed.window());
+    installed.setText(ids::numberdl, "7");
+    auto minimize = [&] {
+        SendMessageA(installed.window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);  // behind its notification icon
+        return e2e::waitUntil([&] { return installed.iconPresent(); });
+    };
+    ASSERT_TRUE(minimize());
+    {
+        // A portable copy started beside it is the same Trawlix: it shows the installed one and ends.
+        e2e::Process portable("Trawlix.exe", "", e2e::programDir());
+        EXPECT_TRUE(portable.waitForExit(5000));
+        EXPECT_TRUE(e2e::waitUntil([&] { return installed.visible() && !installed.iconPresent(); }, 5000));
+    }
+    ASSERT_TRUE(minimize());
     install("/S");
-    EXPECT_TRUE(first.waitForExit(1000));
-    EXPECT_TRUE(second.waitForExit(1000));
-    EXPECT_FALSE(second.iconPresent());
+    EXPECT_TRUE(installed.waitForExit(1000));
+    EXPECT_FALSE(installed.iconPresent());
     EXPECT_EQ(e2e::storedSetting("ndownloads"), "7");
     EXPECT_TRUE(sameContents(program, e2e::binDir() + "\\Trawlix.exe"));
     EXPECT_TRUE(e2e::userRegistryText(kRunKey, "Trawlix"));  // the sign-in choice stays

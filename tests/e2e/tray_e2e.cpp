@@ -25,29 +25,118 @@ TEST(TrayIcon, MinimizeHidesBehindOneIconAndDoubleClickRestores) {
     }
 }
 
-TEST(TrayIcon, TwoCopiesKeepTheirOwnIconsAndTheLastToExitIsStored) {
-    for (bool firstExitsFirst : {true, false}) {
-        e2e::App first;
-        e2e::App second(true);
-        first.setText(ids::numberdl, "5");
-        second.setText(ids::numberdl, "7");
-        minimize(first);
-        minimize(second);
-        e2e::App& early = firstExitsFirst ? first : second;
-        e2e::App& late = firstExitsFirst ? second : first;
-        const std::string lateDownloads = late.text(ids::numberdl);
+// A later start, as from the Start menu: a process that ends without a window of its own.
+bool startsAgainAndEnds(const std::string& arguments = "", int timeoutMs = 5000) {
+    e2e::Process again("Trawlix.exe", arguments, e2e::programDir());
+    return again.waitForExit(timeoutMs) && again.exitCode() == 0;
+}
 
-        early.command(ids::mnuExit);
-        ASSERT_TRUE(early.waitForExit());
-        EXPECT_EQ(early.exitCode(), 0u);
-        EXPECT_FALSE(early.iconPresent());
-        EXPECT_TRUE(late.iconPresent());
-        late.command(ids::mnuExit);
-        ASSERT_TRUE(late.waitForExit());
-        EXPECT_EQ(late.exitCode(), 0u);
-        EXPECT_FALSE(late.iconPresent());
-        EXPECT_EQ(e2e::storedSetting("ndownloads"), lateDownloads);
+struct BoxCount {
+    DWORD processId;
+    int boxes;
+};
+
+BOOL CALLBACK countMessageBox(HWND window, LPARAM lParam) {
+    auto* count = reinterpret_cast<BoxCount*>(lParam);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (owner == count->processId && IsWindowVisible(window) && std::string(className) == "#32770") ++count->boxes;
+    return TRUE;
+}
+
+int visibleMessageBoxes(DWORD processId) {
+    BoxCount count{processId, 0};
+    EnumWindows(countMessageBox, reinterpret_cast<LPARAM>(&count));
+    return count.boxes;
+}
+
+TEST(TrayIcon, ASecondStartShowsTheCopyBehindItsIconAndTouchesNoSettings) {
+    e2e::App running;
+    running.setText(ids::numberdl, "5");
+    minimize(running);
+    ASSERT_TRUE(startsAgainAndEnds());
+    EXPECT_TRUE(e2e::waitUntil([&] { return running.visible() && !running.iconPresent(); }, 5000));
+    EXPECT_FALSE(IsIconic(running.window()));
+    EXPECT_TRUE(e2e::waitUntil([&] { return GetForegroundWindow() == running.window(); }, 5000));
+    EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{"(missing)", "(missing)", "(missing)"}));
+    EXPECT_EQ(running.text(ids::numberdl), "5");
+}
+
+TEST(TrayIcon, ASecondStartBringsTheRunningCopysMessageForwardAndAddsNone) {
+    // Armed behind its icon with no client to find: the "not running" message, owned by no window.
+    e2e::App running;
+    running.setText(ids::interval, "0");
+    running.click(ids::go);
+    ASSERT_TRUE(e2e::waitUntil([&] { return !running.visible(); }));
+    running.tick();
+    const auto box = e2e::waitForMessageBox(running.processId());
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(startsAgainAndEnds());
+    EXPECT_TRUE(e2e::waitUntil([&] { return running.visible(); }, 5000));
+    EXPECT_TRUE(e2e::waitUntil([&] { return GetForegroundWindow() == box->box; }, 5000));
+    EXPECT_EQ(visibleMessageBoxes(running.processId()), 1);
+    e2e::dismissMessageBox(box->box);
+    EXPECT_TRUE(running.waitForExit());  // as the message says
+}
+
+TEST(TrayIcon, AHungCopyHoldsAStartTwoSecondsAtMostAndAStartAfterExitOrAKillRuns) {
+    {
+        e2e::App hung;
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(hung.window(), nullptr));
+        ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
+        const DWORD started = GetTickCount();
+        EXPECT_TRUE(startsAgainAndEnds("", 10000));
+        EXPECT_LT(GetTickCount() - started, 4000u * e2e::waitFactor());  // two seconds of waiting, and its own start
+        ResumeThread(thread);
+        CloseHandle(thread);
     }
+    {
+        // Asked while the copy still saves and closes: the start waits for it and then runs.
+        e2e::App closing;
+        closing.command(ids::mnuExit);
+        e2e::App next(true);
+        EXPECT_TRUE(next.window() && next.visible());
+        EXPECT_TRUE(closing.waitForExit());
+    }
+    // The copy started above was killed when its App went: the next start runs as the first.
+    e2e::App afterKill(true);
+    EXPECT_TRUE(afterKill.window() && afterKill.visible());
+}
+
+TEST(TrayIcon, ACopyOutOfReachIsNamedInOneBoxAndNoSecondCopyStarts) {
+    // What a copy started as administrator leaves a normal start: its mutex, which that start may not
+    // open. Here one that nobody may open.
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    ACL nobody;
+    InitializeAcl(&nobody, sizeof nobody, ACL_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, &nobody, FALSE);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    HANDLE elevated = CreateMutexA(&attributes, TRUE, "Local\\Trawlix.SingleCopy");
+    ASSERT_TRUE(elevated);
+    if (HANDLE opened = OpenMutexA(SYNCHRONIZE, FALSE, "Local\\Trawlix.SingleCopy")) {
+        CloseHandle(opened);
+        CloseHandle(elevated);
+        GTEST_SKIP() << "this system opens a mutex whose access list lets nobody in";
+    }
+    e2e::Process start("Trawlix.exe", "", e2e::programDir());
+    const auto box = e2e::waitForMessageBox(start.id());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box->caption, "Trawlix 1.10 - By Orvane");
+    EXPECT_EQ(box->text,
+              "Trawlix already runs as administrator, and Windows keeps this start from showing it. "
+              "Start Trawlix as administrator to show it, or exit it and start Trawlix normally.");
+    EXPECT_FALSE(e2e::findTopLevelWindow(start.id(), "Trawlix 1.10"));
+    // Started again while the box is open, plain and from the sign-in entry: no second box.
+    EXPECT_TRUE(startsAgainAndEnds());
+    EXPECT_TRUE(startsAgainAndEnds("/enable"));
+    EXPECT_EQ(visibleMessageBoxes(start.id()), 1);
+    e2e::dismissMessageBox(box->box);
+    EXPECT_TRUE(start.waitForExit());
+    EXPECT_EQ(start.exitCode(), 0u);
+    CloseHandle(elevated);
 }
 
 TEST(TrayIcon, OtherMouseCodesDoNothing) {

@@ -177,6 +177,34 @@ bool FakeDesktop::SendMessageTimeoutA(WindowHandle window, std::uint32_t message
     return w && !w->hung;
 }
 
+std::optional<std::intptr_t> FakeDesktop::SendMessageTimeoutResult(WindowHandle window, std::uint32_t message,
+                                                                   std::uintptr_t wParam, std::intptr_t lParam,
+                                                                   std::uint32_t flags, std::uint32_t timeoutMs) {
+    record("send " + std::to_string(window) + " " + std::to_string(message) + " " + std::to_string(wParam) + " " +
+           std::to_string(lParam) + " flags=" + std::to_string(flags) + " timeout=" + std::to_string(timeoutMs));
+    const FakeWindow* w = find(window);
+    if (!w || w->hung) return std::nullopt;
+    return w->answer;
+}
+
+WindowHandle FakeDesktop::FindWindowA(const std::string& className) {
+    for (const auto& w : windows)
+        if (w.className == className) return w.handle;
+    return 0;
+}
+
+std::uint32_t FakeDesktop::RegisterWindowMessageA(const std::string& name) {
+    // Registered messages lie from 0xC000 on, one number for each name.
+    auto it = std::find(registeredMessages.begin(), registeredMessages.end(), name);
+    if (it == registeredMessages.end()) it = registeredMessages.insert(it, name);
+    return 0xC000 + static_cast<std::uint32_t>(it - registeredMessages.begin());
+}
+
+bool FakeDesktop::AllowSetForegroundWindow(std::uint32_t processId) {
+    record("allowfront " + std::to_string(processId));
+    return true;
+}
+
 bool FakeDesktop::ShowWindowAsync(WindowHandle window, int command) {
     record("showasync " + std::to_string(window) + " " + std::to_string(command));
     return true;
@@ -205,6 +233,21 @@ void FakeDesktop::KillTimer(WindowHandle window, std::uintptr_t id) {
 void FakeDesktop::MsgBox(const std::string& text) { record("msgbox " + text); }
 
 void FakeDesktop::Sleep(std::uint32_t milliseconds) { record("sleep " + std::to_string(milliseconds)); }
+
+NamedMutex FakeDesktop::CreateMutexA(const std::string& name) {
+    record("mutex " + name);
+    auto it = mutexesOpenToThis.find(name);
+    if (it == mutexesOpenToThis.end()) {
+        mutexesOpenToThis[name] = true;  // made by this process, which owns it
+        return {0x4000, 0};
+    }
+    return it->second ? NamedMutex{0x4000, ERROR_ALREADY_EXISTS_CODE} : NamedMutex{0, ERROR_ACCESS_DENIED_CODE};
+}
+
+std::uint32_t FakeDesktop::WaitForSingleObject(KernelHandle, std::uint32_t timeoutMs) {
+    record("wait " + std::to_string(timeoutMs));
+    return mutexOwnerEnded ? WAIT_ABANDONED_CODE : WAIT_TIMEOUT_CODE;
+}
 
 std::optional<std::uint32_t> FakeDesktop::ProcessIntegrityLevel(std::uint32_t processId) {
     auto it = integrityLevels.find(processId);

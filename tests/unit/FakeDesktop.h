@@ -17,6 +17,7 @@ struct FakeWindow {
     std::size_t monitor = 0;  // index into FakeDesktop::monitors
     bool hung = false;        // its thread has stopped taking messages
     std::string className = "Client";
+    std::intptr_t answer = 0;  // what its window procedure returns for a message sent with a result
 };
 
 // Keyboard layouts by their handles: the language in the low word.
@@ -55,13 +56,20 @@ public:
     // Each process's integrity level (by process number), nothing for one that cannot be read; a
     // process not listed runs at the medium level.
     std::map<std::uint32_t, std::optional<std::uint32_t>> integrityLevels;
+    // The named mutexes there are, and whether this process may open each; one it makes, it owns.
+    std::map<std::string, bool> mutexesOpenToThis;
+    // Whether the process that owns a mutex this one waits for has ended.
+    bool mutexOwnerEnded = false;
+    // Window messages by their registered number less 0xC000.
+    std::vector<std::string> registeredMessages;
 
     // Every acting call, one line each: "down 18", "up 18", "cursor 119 150", "leftdown 119 150" and
     // "leftup 119 150" (where a button event carrying its point lands; without one, no point),
     // "ping <h>" (a WM_NULL sent with SMTO_BLOCK and a timeout of at most a second),
     // "sleep 500", "msgbox <text>", "timer on <h> <id> <ms>", "timer off <h> <id>", "front <h>",
-    // "showasync <h> <cmd>", "tray <msg>", "open ...", "char down <c>" and "char up <c>" (a character
-    // sent with SendInput, decimal).
+    // "showasync <h> <cmd>", "send <h> <message> <wParam> <lParam> flags=<f> timeout=<ms>" (a message
+    // sent for a result), "allowfront <process>", "mutex <name>", "wait <ms>", "tray <msg>",
+    // "open ...", "char down <c>" and "char up <c>" (a character sent with SendInput, decimal).
     std::vector<std::string> events;
     // Registry: "<subKey>|<name>" -> value.
     std::map<std::string, RegistryValue> registry;
@@ -87,6 +95,13 @@ public:
     int GetClassNameA(WindowHandle window, char* buffer, int size) override;
     bool SendMessageTimeoutA(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam,
                              std::uint32_t flags, std::uint32_t timeoutMs) override;
+    std::optional<std::intptr_t> SendMessageTimeoutResult(WindowHandle window, std::uint32_t message,
+                                                          std::uintptr_t wParam, std::intptr_t lParam,
+                                                          std::uint32_t flags, std::uint32_t timeoutMs) override;
+    WindowHandle FindWindowA(const std::string& className) override;
+    bool IsWindow(WindowHandle window) override { return find(window) != nullptr; }
+    std::uint32_t RegisterWindowMessageA(const std::string& name) override;
+    bool AllowSetForegroundWindow(std::uint32_t processId) override;
     bool ShowWindowAsync(WindowHandle window, int command) override;
     MonitorHandle MonitorFromWindow(WindowHandle window, std::uint32_t flags) override;
     bool GetMonitorInfoA(MonitorHandle monitor, ScreenRect& monitorRect) override;
@@ -94,6 +109,8 @@ public:
     void KillTimer(WindowHandle window, std::uintptr_t id) override;
     void MsgBox(const std::string& text) override;
     void Sleep(std::uint32_t milliseconds) override;
+    NamedMutex CreateMutexA(const std::string& name) override;
+    std::uint32_t WaitForSingleObject(KernelHandle object, std::uint32_t timeoutMs) override;
     std::uint32_t GetCurrentProcessId() override { return kOwnProcess; }
     std::optional<std::uint32_t> ProcessIntegrityLevel(std::uint32_t processId) override;
     std::string AppPath() override { return appPath; }

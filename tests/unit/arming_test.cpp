@@ -6,6 +6,7 @@
 #include "FakeDesktop.h"
 #include "panel/Arming.h"
 #include "panel/DigitFilter.h"
+#include "panel/SingleCopy.h"
 #include "common/NumberText.h"
 #include "panel/TrayIcon.h"
 
@@ -192,6 +193,114 @@ TEST(TrayIconAdd, ARefusedDuplicateCountsAsShownAMissingNotificationAreaDoesNot)
     EXPECT_TRUE(addTrayIcon(desktop));
     EXPECT_TRUE(addTrayIcon(desktop));  // refused as a second add of the same icon
     EXPECT_EQ(desktop.events, (std::vector<std::string>{"tray 0", "tray 1", "tray 0", "tray 0", "tray 1"}));
+}
+
+// A start while another copy may run in the session: its main window, found by its class, answers
+// the start's request as given.
+struct StartTest : ::testing::Test {
+    using Events = std::vector<std::string>;
+    test::FakeDesktop desktop;
+    WindowHandle running = 0;
+    const std::string copyMutex = "mutex Local\\Trawlix.SingleCopy";
+
+    void SetUp() override { desktop.addWindow("KaZaA - 3 downloads"); }
+    void runningCopy(std::intptr_t answer) {
+        desktop.mutexesOpenToThis[kSingleCopyMutexName] = true;
+        running = desktop.addWindow("Trawlix 1.10");
+        desktop.windows.back().className = "TrawlixMainWindow";
+        desktop.windows.back().answer = answer;
+    }
+    StartDecision start(bool enable) { return decideStart(desktop, enable); }
+    // The request: 1 to be shown, 0 only to answer; the copy may take a second.
+    std::string request(int show) const {
+        return "send " + std::to_string(running) + " 49152 " + std::to_string(show) + " 0 flags=1 timeout=1000";
+    }
+    std::string allowFront() const { return "allowfront " + std::to_string(running); }
+    // Calls back on the nth event of that text (counted from 1).
+    void onNth(const std::string& event, int n, std::function<void()> change) {
+        desktop.onEvent = [event, n, change, seen = 0](const std::string& e) mutable {
+            if (e == event && ++seen == n) change();
+        };
+    }
+};
+
+TEST_F(StartTest, TheFirstStartRunsAlonePlainOrEnabled) {
+    for (bool enable : {false, true}) {
+        test::FakeDesktop fresh;
+        EXPECT_EQ(decideStart(fresh, enable), StartDecision::RunAsFirst);
+        EXPECT_EQ(fresh.events, Events{copyMutex});
+    }
+}
+
+TEST_F(StartTest, APlainSecondStartHandsOnTheFrontAndHasTheRunningCopyShown) {
+    runningCopy(kAnswerRunning);
+    EXPECT_EQ(start(false), StartDecision::End);
+    EXPECT_EQ(desktop.events, (Events{copyMutex, allowFront(), request(1)}));
+    EXPECT_TRUE(desktop.registry.empty());
+}
+
+TEST_F(StartTest, AnEnabledSecondStartOnlyAsksAndEnds) {
+    runningCopy(kAnswerRunning);
+    EXPECT_EQ(start(true), StartDecision::End);
+    EXPECT_EQ(desktop.events, (Events{copyMutex, request(0)}));
+}
+
+TEST_F(StartTest, AHungCopyHoldsAStartTwoSecondsAtMostACopyClosingMeanwhileLetsItRun) {
+    runningCopy(kAnswerRunning);
+    desktop.windows.back().hung = true;
+    EXPECT_EQ(start(false), StartDecision::End);
+    EXPECT_EQ(desktop.events, (Events{copyMutex, allowFront(), request(1), "wait 1000"}));
+    desktop.events.clear();
+    EXPECT_EQ(start(true), StartDecision::End);
+    EXPECT_EQ(desktop.events, (Events{copyMutex, request(0), "wait 1000"}));
+    // Too busy closing to answer: its process ends within that second.
+    desktop.mutexOwnerEnded = true;
+    desktop.events.clear();
+    EXPECT_EQ(start(false), StartDecision::RunAsFirst);
+    EXPECT_EQ(desktop.events, (Events{copyMutex, allowFront(), request(1), "wait 1000"}));
+}
+
+TEST_F(StartTest, ACopyStillMakingItsWindowIsAskedOnceItHasOne) {
+    desktop.mutexesOpenToThis[kSingleCopyMutexName] = true;
+    onNth("wait 100", 2, [&] { runningCopy(kAnswerRunning); });
+    EXPECT_EQ(start(true), StartDecision::End);
+    EXPECT_EQ(desktop.events, (Events{copyMutex, "wait 100", "wait 100", request(0)}));
+}
+
+TEST_F(StartTest, AClosingCopyIsWaitedForAndTheStartRunsOnceItsProcessEnds) {
+    runningCopy(kAnswerClosing);
+    desktop.onEvent = [&, waits = 0](const std::string& e) mutable {
+        if (e != "wait 100") return;
+        if (++waits == 2) desktop.windows.pop_back();  // its window is gone
+        if (waits == 3) desktop.mutexOwnerEnded = true;
+    };
+    EXPECT_EQ(start(false), StartDecision::RunAsFirst);
+    EXPECT_EQ(desktop.events, (Events{copyMutex, allowFront(), request(1), "wait 100", allowFront(), request(1),
+                                      "wait 100", "wait 100"}));
+}
+
+TEST_F(StartTest, ACopyThatNeverEndsHoldsAStartTenSecondsAndNoWindowComesUp) {
+    desktop.mutexesOpenToThis[kSingleCopyMutexName] = true;
+    EXPECT_EQ(start(false), StartDecision::End);
+    EXPECT_EQ(desktop.events.front(), copyMutex);
+    EXPECT_EQ(Events(desktop.events.begin() + 1, desktop.events.end()), Events(101, "wait 100"));
+}
+
+TEST_F(StartTest, ACopyRunningAsAdministratorIsToldOfInOneBoxAndNeverJoined) {
+    runningCopy(kAnswerRunning);
+    desktop.mutexesOpenToThis[kSingleCopyMutexName] = false;
+    const std::string messageMutex = "mutex Local\\Trawlix.AdministratorMessage";
+    EXPECT_EQ(start(false), StartDecision::End);
+    EXPECT_EQ(desktop.events,
+              (Events{copyMutex, messageMutex,
+                      "msgbox Trawlix already runs as administrator, and Windows keeps this start from showing it. "
+                      "Start Trawlix as administrator to show it, or exit it and start Trawlix normally."}));
+    // Started again while that box is open, and from the sign-in entry.
+    for (bool enable : {false, true}) {
+        desktop.events.clear();
+        EXPECT_EQ(start(enable), StartDecision::End);
+        EXPECT_EQ(desktop.events, (enable ? Events{copyMutex} : Events{copyMutex, messageMutex}));
+    }
 }
 
 }  // namespace

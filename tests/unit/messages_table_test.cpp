@@ -15,6 +15,7 @@
 #include "automation/AutomationCycle.h"
 #include "panel/Arming.h"
 #include "panel/DigitFilter.h"
+#include "panel/SingleCopy.h"
 
 namespace {
 
@@ -28,6 +29,7 @@ const std::map<std::string, std::string>& messages() {
         {"kIntervalRefusedMessage", trawlix::kIntervalRefusedMessage},
         {"kClientMissingMessage", trawlix::kClientMissingMessage},
         {"kClientElevatedMessage", trawlix::kClientElevatedMessage},
+        {"kTrawlixElevatedMessage", trawlix::kTrawlixElevatedMessage},
     };
     return all;
 }
