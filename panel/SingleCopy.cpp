@@ -18,8 +18,13 @@ StartDecision tellRunsElevated(APIcalls& api) {
 
 StartDecision decideStart(APIcalls& api, bool enableRequested) {
     const NamedMutex copy = api.CreateMutexA(kSingleCopyMutexName);
-    // The sign-in entry's start stays silent whatever runs.
-    if (copy.error == ERROR_ACCESS_DENIED_CODE) return enableRequested ? StartDecision::End : tellRunsElevated(api);
+    if (copy.error == ERROR_ACCESS_DENIED_CODE) {
+        // Refused with no Trawlix window anywhere: this start may not make the mutex at all (one at
+        // low integrity may not), and nothing runs to be joined.
+        if (api.FindWindowA(kMainWindowClass) == 0) return StartDecision::RunAsFirst;
+        // The sign-in entry's start stays silent whatever runs.
+        return enableRequested ? StartDecision::End : tellRunsElevated(api);
+    }
     // Made here, or no mutex to be had at all: better one copy unguarded than none.
     if (copy.error != ERROR_ALREADY_EXISTS_CODE || copy.handle == 0) return StartDecision::RunAsFirst;
 

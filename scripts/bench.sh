@@ -160,7 +160,7 @@ Figures, not tests: nothing here passes or fails a build. The raw lines stay in
 
 ## How they were taken
 
-- Command: \`make bench\`, with $starts starts of each program, $runs copies of each side by side,
+- Command: \`make bench\`, with $starts starts of each program, $runs copies of each floor and one Trawlix side by side,
   $idle_seconds s armed and hidden, $cycle_runs cycles of each size, a soak of $soak_cycles cycles,
   $soak_abouts About boxes and $soak_restores restores.
 - Machine: $machine, $(nproc) cores, $memory_total, Linux $(uname -r), shared with other builds while
@@ -176,7 +176,8 @@ Figures, not tests: nothing here passes or fails a build. The raw lines stay in
 - Start-up: each program started $starts times, one at a time, each round in another order, Trawlix
   with its settings stored; from CreateProcess until the process has a visible top-level window,
   polled every millisecond.
-- Memory and objects: $runs copies of each program side by side. VmRSS of the Linux process that Wine
+- Memory and objects: $runs copies of each floor and one Trawlix (which lets no second copy run in
+  the same sign-in) side by side. VmRSS of the Linux process that Wine
   runs the program in (\`/proc/PID/status\`), 5 s after the windows are shown, and again 5 s after
   Trawlix is armed with Enable (so hidden, its icon in the notification area) and the floors are
   minimized and hidden. Handles come from the system's handle table (Wine's GetProcessHandleCount

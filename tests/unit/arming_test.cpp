@@ -303,5 +303,14 @@ TEST_F(StartTest, ACopyRunningAsAdministratorIsToldOfInOneBoxAndNeverJoined) {
     }
 }
 
+TEST_F(StartTest, AStartThatMayNotMakeTheMutexRunsWhenNoCopyIsThere) {
+    desktop.mutexesOpenToThis[kSingleCopyMutexName] = false;
+    for (bool enable : {false, true}) {
+        desktop.events.clear();
+        EXPECT_EQ(start(enable), StartDecision::RunAsFirst);
+        EXPECT_EQ(desktop.events, Events{copyMutex});
+    }
+}
+
 }  // namespace
 }  // namespace trawlix
