@@ -4,9 +4,8 @@
 # scripts/deps-i686.sh fetched; Wine's services, its desktop, the stand-in client and this tree's
 # test programs, which drive the i686 Trawlix.exe, run natively. Its own display and prefix, so these
 # tests run beside the x86_64 ones (make test runs CTest with two jobs).
-cmake_path(GET CMAKE_BINARY_DIR PARENT_PATH build_root)
-set(TRAWLIX_I686_BIN ${build_root}/win32/bin CACHE PATH "Folder of the i686 build's programs")
-set(TRAWLIX_I386_ROOT ${build_root}/i386 CACHE PATH "Folder of the 32-bit Wine that deps-i686.sh fetches")
+set(TRAWLIX_I686_BIN ${TRAWLIX_BUILD_ROOT}/win32/bin CACHE PATH "Folder of the i686 build's programs")
+set(TRAWLIX_I386_ROOT ${TRAWLIX_BUILD_ROOT}/i386 CACHE PATH "Folder of the 32-bit Wine that deps-i686.sh fetches")
 set(i686_env ${TRAWLIX_WINE_ENV} --state ${CMAKE_BINARY_DIR}/i686-env --i386 ${TRAWLIX_I386_ROOT})
 string(REPLACE "/" "\\" i686_program_dir "Z:${TRAWLIX_I686_BIN}")
 
