@@ -50,7 +50,7 @@ test-kit: package
 # CTest's skip; a failed test still fails the run), and the last line says why.
 I386 = $(BUILD)/i386
 DEPS_I686 = bash scripts/deps-i686.sh $(I386) || true
-I686_SKIPPED = @! [ -f $(BUILD)/win64/i686-env/unavailable ] || echo "Skipped i686 tests: $$(cat $(BUILD)/win64/i686-env/unavailable)"
+I686_SKIPPED = @! [ -f $(BUILD)/win64/i686-env/unavailable ] || echo "Skipped i686 tests, the kit's x86 set among them: $$(cat $(BUILD)/win64/i686-env/unavailable)"
 test: test-kit
 	$(DEPS_I686)
 	ctest --test-dir $(BUILD)/native -j $(JOBS) --output-on-failure

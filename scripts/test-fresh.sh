@@ -105,8 +105,9 @@ tarball=$cache/$suite-minbase.tar
       sed -E "s/\b$host_suite\b/$suite/g" >"${sources%.sources}.list" || true
     set -- "$sources"
     [ ! -s "${sources%.sources}.list" ] || set -- "$@" "${sources%.sources}.list"
-    mmdebstrap --quiet --variant=minbase --include=ca-certificates "$suite" "$tarball.new" "$@"
-    mv "$tarball.new" "$tarball"
+    # mmdebstrap takes the format from the name's ending: a tarball.
+    mmdebstrap --quiet --variant=minbase --include=ca-certificates "$suite" "${tarball%.tar}.new.tar" "$@"
+    mv "${tarball%.tar}.new.tar" "$tarball"
     rm -f "$sources" "${sources%.sources}.list"
   fi
 ) 9>"$cache/.lock"
