@@ -61,6 +61,7 @@ if(MINGW AND CMAKE_CROSSCOMPILING)
     tests/kit/TestSet.cpp
     tests/kit/TestResults.cpp
   )
+  target_include_directories(KitRunner PRIVATE ${CMAKE_BINARY_DIR}/generated)
   target_link_libraries(KitRunner PRIVATE shell32 advapi32 user32)
   target_link_options(KitRunner PRIVATE ${TRAWLIX_STATIC_LINK} -municode -s)
 endif()
