@@ -86,7 +86,7 @@ target_compile_definitions(install_e2e PRIVATE TRAWLIX_PACKAGE_DIR="Z:${TRAWLIX_
 # Its shell is compiled again, as the version is in its texts; nothing else is.
 set(TRAWLIX_EARLIER_VERSION 1.0)
 set(earlier ${CMAKE_BINARY_DIR}/earlier)
-trawlix_version_files(${earlier}/generated ${TRAWLIX_EARLIER_VERSION})
+trawlix_release_files(${earlier}/generated ${TRAWLIX_EARLIER_VERSION})
 get_target_property(shell_sources trawlix_shell SOURCES)
 add_executable(TrawlixEarlier WIN32 shell/WinMain.cpp resources/trawlix.rc ${shell_sources})
 target_include_directories(TrawlixEarlier BEFORE PRIVATE ${earlier}/generated)

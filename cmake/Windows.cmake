@@ -9,10 +9,10 @@ if(MINGW)
   set(TRAWLIX_STATIC_LINK -static -static-libgcc -static-libstdc++)
 endif()
 
-# The resource file embeds the manifest, and with TrawlixVersion.h finds it through trawlix_logic's
-# include folders (both written by trawlix_version_files).
+# The resource file embeds the manifest, and with TrawlixRelease.h finds it through trawlix_logic's
+# include folders (both written by trawlix_release_files).
 set_source_files_properties(resources/trawlix.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/generated/trawlix.manifest;${CMAKE_BINARY_DIR}/generated/TrawlixVersion.h")
+  OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/generated/trawlix.manifest;${CMAKE_BINARY_DIR}/generated/TrawlixRelease.h")
 
 # The Win32 shell: the window classes with their handlers, and the real Windows calls behind
 # APIcalls. Trawlix.exe is the shell's start and the resources.
@@ -68,11 +68,8 @@ if(MINGW)
   target_sources(Trawlix PRIVATE shell/NoExceptions.cpp)
 endif()
 
-# The shortcut files the About box opens live beside the executable. A release sets their
-# addresses here (cmake -D...), once for every build tree; the placeholders are the default.
-set(TRAWLIX_HOMEPAGE_URL "https://www.example.org/" CACHE STRING "The About box's home page link (HomePage.url)")
-set(TRAWLIX_EMAIL_URL "mailto:trawlix@example.org" CACHE STRING "The About box's e-mail link (EmailMe.url)")
-set(TRAWLIX_DONATE_URL "https://www.example.org/donate" CACHE STRING "The About box's donation link (Donate.url)")
+# The shortcut files the About box opens live beside the executable, with the release's addresses
+# (CMakeLists.txt).
 set(TRAWLIX_LINK_FILES Donate.url EmailMe.url HomePage.url)
 foreach(file ${TRAWLIX_LINK_FILES})
   configure_file(resources/${file}.in ${CMAKE_BINARY_DIR}/generated/${file} @ONLY NEWLINE_STYLE CRLF)

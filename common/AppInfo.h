@@ -1,7 +1,7 @@
 // Names and texts that the whole program shares.
 #pragma once
 
-#include "TrawlixVersion.h"
+#include "TrawlixRelease.h"
 
 namespace trawlix {
 

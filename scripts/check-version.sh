@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# check-version.sh SCRATCH: the version is written once. Configures a small x86_64 build in SCRATCH
-# with -DTRAWLIX_VERSION set to another version, builds Trawlix.exe alone, packages it and checks
-# that the version is in the window's title and the messages' caption, the version resource, the
-# manifest, the installer's own name, its entry among the installed apps, and the release files'
-# names, and that 1.10 is in none of them.
+# check-version.sh SCRATCH: the version and the addresses are written once. Configures a small x86_64
+# build in SCRATCH with another version and other addresses, builds Trawlix.exe alone, packages it
+# and checks that the version is in the window's title and the messages' caption, the version
+# resource, the manifest, the installer's own name, its entry among the installed apps, and the
+# release files' names, and that 1.10 is in none of them; and that the About box's texts and
+# shortcut files carry the addresses.
 set -euo pipefail
 scratch=$(realpath -m "$1")
 here=$(cd "$(dirname "$0")/.." && pwd -P)
@@ -14,13 +15,14 @@ tree=$scratch/build/win64
 mkdir -p "$tree"
 if [ ! -f "$tree/build.ninja" ]; then
   cmake -S "$here" -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-    -DTRAWLIX_VERSION=$version -DTRAWLIX_E2E=OFF >"$scratch/configure.log" || { cat "$scratch/configure.log"; exit 1; }
+    -DTRAWLIX_VERSION=$version -DTRAWLIX_E2E=OFF -DTRAWLIX_HOMEPAGE_URL=https://trawlix.invalid/home/ \
+    -DTRAWLIX_EMAIL=author@trawlix.invalid -DTRAWLIX_DONATE_URL=https://trawlix.invalid/give >"$scratch/configure.log" || { cat "$scratch/configure.log"; exit 1; }
 fi
 ninja -C "$tree" -j 2 Trawlix >"$scratch/build.log" || { cat "$scratch/build.log"; exit 1; }
 [ "$("$here/scripts/build-version.sh" "$tree")" = $version ] || fail "the tree is not built as $version"
 # package.sh packages a win32 and a win64 tree: the one tree stands for both.
 ln -sfn win64 "$scratch/build/win32"
-bash "$here/scripts/package.sh" --out "$scratch/package" "$scratch/build" >/dev/null
+env -u SIGN_PFX bash "$here/scripts/package.sh" --out "$scratch/package" "$scratch/build" >/dev/null
 
 exe=$tree/bin/Trawlix.exe
 texts=$(strings -a "$exe" | grep '^Trawlix [0-9]' | sort -u)
@@ -40,6 +42,13 @@ names=$(ls "$scratch/package")
   fail "the ZIP's folder"
 unzip -p "$scratch/package/Trawlix-$version-win64.zip" "Trawlix-$version/README.txt" | head -1 | grep -q "^Trawlix $version (" ||
   fail "README.txt's first line"
+
+strings -a "$exe" | grep -qx 'author@trawlix.invalid' || fail "the About box's e-mail address"
+strings -a "$exe" | grep -qx 'trawlix.invalid/home' || fail "the About box's home page"
+for link in HomePage.url:https://trawlix.invalid/home/ EmailMe.url:mailto:author@trawlix.invalid Donate.url:https://trawlix.invalid/give; do
+  [ "$(unzip -p "$scratch/package/Trawlix-$version-win64.zip" "Trawlix-$version/${link%%:*}")" = \
+    "$(printf '[InternetShortcut]\r\nURL=%s\r' "${link#*:}")" ] || fail "${link%%:*} does not point to ${link#*:}"
+done
 
 setup=$scratch/package/Trawlix-$version-setup.exe
 grep -q "FILEVERSION 2, 34, 5, 0" <(x86_64-w64-mingw32-windres -i "$setup" -O rc) || fail "the installer's version resource"
@@ -65,4 +74,4 @@ LC_ALL=C grep -qaP "$(utf16 DisplayVersion)" "$script" || fail "the installer wr
 LC_ALL=C grep -qaP "\\x00\\x00$(utf16 $version)\\x00\\x00" "$script" || fail "the installer's texts lack $version alone"
 LC_ALL=C grep -qaP "$(utf16 "Trawlix $version")" "$script" || fail "the installer's name lacks $version"
 ! LC_ALL=C grep -qaP "$(utf16 1.10)" "$script" || fail "the installer's texts name 1.10"
-echo "a build as $version carries it in the program, its resources, the installer and the release files"
+echo "a build as $version carries it in the program, its resources, the installer and the release files, and its addresses"

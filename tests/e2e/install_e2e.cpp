@@ -66,7 +66,9 @@ TEST(Installer, SilentInstallPutsEverythingInPlaceAndTheProgramStartsFromItsFold
     const std::string folder = installFolder();
     for (const char* file : {"\\Donate.url", "\\EmailMe.url", "\\HomePage.url", "\\uninstall.exe"})
         EXPECT_TRUE(exists(folder + file)) << file;
-    EXPECT_EQ(fileText(folder + "\\LICENSE.txt").rfind("MIT License\r\n\r\nCopyright (c) 2026 the Trawlix authors\r\n", 0), 0u);
+    EXPECT_EQ(
+        fileText(folder + "\\LICENSE.txt").rfind("MIT License\r\n\r\nCopyright (c) 2026 the Trawlix authors\r\n", 0),
+        0u);
     EXPECT_TRUE(sameContents(folder + "\\Trawlix.exe", e2e::binDir() + "\\Trawlix.exe"));
     EXPECT_TRUE(exists(startMenuShortcut()));
     // The user's readme of the ZIPs, for Notepad, and its shortcut in the Start menu.

@@ -12,7 +12,7 @@
 #include "SafetyChecks.h"
 #include "TestResults.h"
 #include "TestSet.h"
-#include "TrawlixVersion.h"
+#include "TrawlixRelease.h"
 #include "UserState.h"
 
 namespace {
