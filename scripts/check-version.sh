@@ -3,8 +3,8 @@
 # build in SCRATCH with another version and other addresses, builds Trawlix.exe alone, packages it
 # and checks that the version is in the window's title and the messages' caption, the version
 # resource, the manifest, the installer's own name, its entry among the installed apps, and the
-# release files' names, and that 1.10 is in none of them; and that the About box's texts and
-# shortcut files carry the addresses.
+# release files' names, and that 1.10 is in none of them; that the About box's texts and shortcut
+# files carry the addresses; and that the installer has its licence page.
 set -euo pipefail
 scratch=$(realpath -m "$1")
 here=$(cd "$(dirname "$0")/.." && pwd -P)
@@ -25,7 +25,9 @@ ln -sfn win64 "$scratch/build/win32"
 env -u SIGN_PFX bash "$here/scripts/package.sh" --out "$scratch/package" "$scratch/build" >/dev/null
 
 exe=$tree/bin/Trawlix.exe
-texts=$(strings -a "$exe" | grep '^Trawlix [0-9]' | sort -u)
+# Read whole, never through grep -q in a pipe: pipefail would take its early exit for a failure.
+exe_strings=$(strings -a "$exe")
+texts=$(grep '^Trawlix [0-9]' <<<"$exe_strings" | sort -u)
 [ "$texts" = "$(printf 'Trawlix %s\nTrawlix %s - By Orvane' $version $version)" ] || fail "Trawlix.exe's texts: $texts"
 resources=$(x86_64-w64-mingw32-windres -i "$exe" -O rc)
 grep -q "FILEVERSION 2, 34, 5, 0" <<<"$resources" || fail "the version resource's FILEVERSION"
@@ -40,11 +42,12 @@ names=$(ls "$scratch/package")
   fail "the release files: $names"
 [ "$(unzip -Z1 "$scratch/package/Trawlix-$version-win64.zip" | cut -d/ -f1 | sort -u)" = "Trawlix-$version" ] ||
   fail "the ZIP's folder"
-unzip -p "$scratch/package/Trawlix-$version-win64.zip" "Trawlix-$version/README.txt" | head -1 | grep -q "^Trawlix $version (" ||
+readme=$(unzip -p "$scratch/package/Trawlix-$version-win64.zip" "Trawlix-$version/README.txt")
+[[ $readme == "Trawlix $version ("* ]] ||
   fail "README.txt's first line"
 
-strings -a "$exe" | grep -qx 'author@trawlix.invalid' || fail "the About box's e-mail address"
-strings -a "$exe" | grep -qx 'trawlix.invalid/home' || fail "the About box's home page"
+grep -qx 'author@trawlix.invalid' <<<"$exe_strings" || fail "the About box's e-mail address"
+grep -qx 'trawlix.invalid/home' <<<"$exe_strings" || fail "the About box's home page"
 for link in HomePage.url:https://trawlix.invalid/home/ EmailMe.url:mailto:author@trawlix.invalid Donate.url:https://trawlix.invalid/give; do
   [ "$(unzip -p "$scratch/package/Trawlix-$version-win64.zip" "Trawlix-$version/${link%%:*}")" = \
     "$(printf '[InternetShortcut]\r\nURL=%s\r' "${link#*:}")" ] || fail "${link%%:*} does not point to ${link#*:}"
@@ -58,8 +61,9 @@ grep -q "FILEVERSION 2, 34, 5, 0" <(x86_64-w64-mingw32-windres -i "$setup" -O rc
 signature=$(LC_ALL=C grep -obUaP '\xef\xbe\xad\xdeNullsoftInst' "$setup" | head -1 | cut -d: -f1)
 [ -n "$signature" ] || fail "no NSIS data in the installer"
 script=$scratch/installer-script
-tail -c +$((signature - 4 + 28 + 5 + 1)) "$setup" |
-  { xz -dc --format=raw --lzma1=lc=3,lp=0,pb=2,dict=8MiB 2>/dev/null || true; } | head -c 1000000 >"$script"
+tail -c +$((signature - 4 + 28 + 5 + 1)) "$setup" >"$script.lzma"
+# The stream has no end marker: xz complains at its end, after writing it all.
+xz -dc --format=raw --lzma1=lc=3,lp=0,pb=2,dict=8MiB <"$script.lzma" >"$script" 2>/dev/null || true
 # A Perl pattern of a text as the unicode installer stores it, UTF-16LE.
 utf16() {
   local i c pattern=
@@ -74,4 +78,6 @@ LC_ALL=C grep -qaP "$(utf16 DisplayVersion)" "$script" || fail "the installer wr
 LC_ALL=C grep -qaP "\\x00\\x00$(utf16 $version)\\x00\\x00" "$script" || fail "the installer's texts lack $version alone"
 LC_ALL=C grep -qaP "$(utf16 "Trawlix $version")" "$script" || fail "the installer's name lacks $version"
 ! LC_ALL=C grep -qaP "$(utf16 1.10)" "$script" || fail "the installer's texts name 1.10"
+# Its licence page: the licence's text among the installer's own texts.
+LC_ALL=C grep -qaP "$(utf16 'Permission is hereby granted, free of charge')" "$script" || fail "the installer shows no licence"
 echo "a build as $version carries it in the program, its resources, the installer and the release files, and its addresses"
