@@ -49,6 +49,8 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) Orvane"
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Trawlix is installed for you alone, without administrator rights. Your settings from an earlier installation are kept."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Trawlix.exe"
 ; The licence is a notice, not terms to accept: its page goes on with Next.
+!define MUI_PAGE_HEADER_TEXT "License"
+!define MUI_PAGE_HEADER_SUBTEXT "Trawlix is free software under the MIT License."
 !define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
 !define MUI_LICENSEPAGE_TEXT_BOTTOM "Trawlix is free software under this licence, which is installed beside it as LICENSE.txt."
 !insertmacro MUI_PAGE_LICENSE "${BIN}/LICENSE.txt"
