@@ -65,8 +65,8 @@ test-fresh:
 	bash scripts/test-fresh.sh $(BUILD)
 
 # The i686 build's unit tests and the kit's whole x86 set of end-to-end programs but the
-# installer's, every one of them emulated (about an hour). `ctest --test-dir build/win64 -L
-# i686-e2e` runs the end-to-end tests chosen for what only the i686 build can get wrong.
+# installer's, every one of them emulated (not measured: well over an hour). `ctest --test-dir
+# build/win64 -L i686-e2e` runs the end-to-end tests chosen for what only the i686 build can get wrong.
 test-x86: build
 	$(DEPS_I686)
 	ctest --test-dir $(BUILD)/win64 --output-on-failure -L 'i686-unit|x86-set'

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "APIcalls/APIcalls.h"
+#include "TrawlixRelease.h"
 
 namespace trawlix {
 
@@ -12,9 +13,10 @@ inline constexpr const char* kDonateFile = "\\Donate.url";
 inline constexpr const char* kEmailMeFile = "\\EmailMe.url";
 inline constexpr const char* kHomePageFile = "\\HomePage.url";
 
-// Where the author can be reached; the shortcut files beside the executable point to the same places.
-inline constexpr const char* kAuthorEmail = "trawlix@example.org";
-inline constexpr const char* kAuthorWebSite = "www.example.org";
+// Where the author can be reached; the shortcut files beside the executable point to the same places
+// (both set for a release in CMakeLists.txt).
+inline constexpr const char* kAuthorEmail = TRAWLIX_AUTHOR_EMAIL;
+inline constexpr const char* kAuthorWebSite = TRAWLIX_AUTHOR_WEBSITE;
 
 // The "Key Features" text. The runs of blanks push each numbered item onto a new line of the label.
 std::string featureList();

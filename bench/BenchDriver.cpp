@@ -3,8 +3,8 @@
 // measures one figure a line, "name value ...", for the script to collect:
 //   BenchDriver figures RUNS STARTS SECONDS   start-up (STARTS times each), then memory, objects,
 //                                             and CPU time and wakeups over SECONDS armed and
-//                                             hidden: RUNS copies each of Trawlix and the two
-//                                             floors, all side by side
+//                                             hidden: RUNS copies of each of the two floors
+//                                             and one Trawlix, all side by side
 //   BenchDriver cycle RUNS                    one cycle with 3 and with 200 downloads, RUNS times each
 //   BenchDriver soak CYCLES ABOUTS RESTORES   the soak, with the soak build of Trawlix
 #include <windows.h>

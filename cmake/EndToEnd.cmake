@@ -81,6 +81,42 @@ set(TRAWLIX_PACKAGE_DIR ${TRAWLIX_BUILD_ROOT}/package CACHE PATH "Folder of the 
 trawlix_e2e_test(install_e2e tests/e2e/install_e2e.cpp)
 target_compile_definitions(install_e2e PRIVATE TRAWLIX_PACKAGE_DIR="Z:${TRAWLIX_PACKAGE_DIR}")
 
+# An earlier Trawlix, built from these sources with a lower version, and its installer, which the
+# installer tests update: bin/Trawlix-earlier-setup.exe, in the test kit beside the test program.
+# Its shell is compiled again, as the version is in its texts; nothing else is.
+set(TRAWLIX_EARLIER_VERSION 1.0)
+set(earlier ${CMAKE_BINARY_DIR}/earlier)
+trawlix_release_files(${earlier}/generated ${TRAWLIX_EARLIER_VERSION})
+get_target_property(shell_sources trawlix_shell SOURCES)
+add_executable(TrawlixEarlier WIN32 shell/WinMain.cpp resources/trawlix.rc ${shell_sources})
+target_include_directories(TrawlixEarlier BEFORE PRIVATE ${earlier}/generated)
+target_link_libraries(TrawlixEarlier PRIVATE trawlix_logic user32 gdi32 advapi32 comctl32)
+target_link_options(TrawlixEarlier PRIVATE ${TRAWLIX_STATIC_LINK} -s)
+set_target_properties(TrawlixEarlier PROPERTIES OUTPUT_NAME Trawlix RUNTIME_OUTPUT_DIRECTORY ${earlier}/program)
+trawlix_quick_compile(TrawlixEarlier)
+find_program(TRAWLIX_MAKENSIS makensis REQUIRED)
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(nsis_target amd64-unicode)
+else()
+  set(nsis_target x86-unicode)
+endif()
+set(earlier_files)
+foreach(file ${TRAWLIX_LINK_FILES})
+  list(APPEND earlier_files ${CMAKE_BINARY_DIR}/generated/${file})
+endforeach()
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/Trawlix-earlier-setup.exe
+  COMMAND ${CMAKE_COMMAND} -E copy ${earlier_files} ${earlier}/program/
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/package/README.txt ${earlier}/program/README.txt
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/LICENSE ${earlier}/program/LICENSE.txt
+  COMMAND ${TRAWLIX_MAKENSIS} -V2 -DTARGET=${nsis_target} -DVERSION=${TRAWLIX_EARLIER_VERSION} -DBIN=${earlier}/program
+          -DOUTFILE=${CMAKE_BINARY_DIR}/bin/Trawlix-earlier-setup.exe ${CMAKE_SOURCE_DIR}/package/trawlix.nsi
+  DEPENDS TrawlixEarlier ${earlier_files} ${CMAKE_SOURCE_DIR}/package/trawlix.nsi ${CMAKE_SOURCE_DIR}/package/README.txt
+          ${CMAKE_SOURCE_DIR}/LICENSE
+  VERBATIM)
+add_custom_target(TrawlixEarlierSetup DEPENDS ${CMAKE_BINARY_DIR}/bin/Trawlix-earlier-setup.exe)
+add_dependencies(install_e2e TrawlixEarlierSetup)
+target_compile_definitions(install_e2e PRIVATE TRAWLIX_EARLIER_VERSION="${TRAWLIX_EARLIER_VERSION}")
+
 if(TRAWLIX_E2E)
   # Not a test: takes the README's pictures (make screenshots).
   add_executable(screenshots tests/e2e/screenshots.cpp)

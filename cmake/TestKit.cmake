@@ -60,6 +60,7 @@ if(MINGW AND CMAKE_CROSSCOMPILING)
     tests/kit/UserState.cpp
     tests/kit/TestSet.cpp
   )
+  target_include_directories(KitRunner PRIVATE ${CMAKE_BINARY_DIR}/generated)
   target_link_libraries(KitRunner PRIVATE kit_results shell32 advapi32 user32)
   target_link_options(KitRunner PRIVATE ${TRAWLIX_STATIC_LINK} -municode -s)
 endif()

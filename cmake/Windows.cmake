@@ -9,17 +9,10 @@ if(MINGW)
   set(TRAWLIX_STATIC_LINK -static -static-libgcc -static-libstdc++)
 endif()
 
-# The manifest names the build's own architecture: Windows may refuse to start a program whose
-# manifest names another one.
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-  set(TRAWLIX_MANIFEST_ARCH amd64)
-else()
-  set(TRAWLIX_MANIFEST_ARCH x86)
-endif()
-configure_file(resources/trawlix.manifest.in ${CMAKE_BINARY_DIR}/generated/trawlix.manifest @ONLY)
+# The resource file embeds the manifest, and with TrawlixRelease.h finds it through trawlix_logic's
+# include folders (both written by trawlix_release_files).
 set_source_files_properties(resources/trawlix.rc PROPERTIES
-  INCLUDE_DIRECTORIES ${CMAKE_BINARY_DIR}/generated
-  OBJECT_DEPENDS ${CMAKE_BINARY_DIR}/generated/trawlix.manifest)
+  OBJECT_DEPENDS "${CMAKE_BINARY_DIR}/generated/trawlix.manifest;${CMAKE_BINARY_DIR}/generated/TrawlixRelease.h")
 
 # The Win32 shell: the window classes with their handlers, and the real Windows calls behind
 # APIcalls. Trawlix.exe is the shell's start and the resources.
@@ -75,11 +68,13 @@ if(MINGW)
   target_sources(Trawlix PRIVATE shell/NoExceptions.cpp)
 endif()
 
-# The shortcut files the About box opens live beside the executable.
+# The shortcut files the About box opens live beside the executable, with the release's addresses
+# (CMakeLists.txt).
 set(TRAWLIX_LINK_FILES Donate.url EmailMe.url HomePage.url)
 foreach(file ${TRAWLIX_LINK_FILES})
+  configure_file(resources/${file}.in ${CMAKE_BINARY_DIR}/generated/${file} @ONLY NEWLINE_STYLE CRLF)
   add_custom_command(TARGET Trawlix POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_CURRENT_SOURCE_DIR}/resources/${file}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_BINARY_DIR}/generated/${file}
             $<TARGET_FILE_DIR:Trawlix>/${file})
 endforeach()
 

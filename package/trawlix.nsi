@@ -1,11 +1,15 @@
 ; Trawlix's installer: per user, without administrator rights.
-; makensis -DVERSION=1.10 -DBIN=<folder with Trawlix.exe, the .url files and README.txt> -DOUTFILE=<setup.exe> trawlix.nsi
+; makensis -DVERSION=<version> -DBIN=<folder with Trawlix.exe, the .url files, README.txt and LICENSE.txt> -DOUTFILE=<setup.exe> trawlix.nsi
+; scripts/package.sh passes the build's version; -DFILEVERSION=<four numbers> when it has more than two.
 ;   setup.exe /S [/autostart] [/D=<folder>]   silent install; /autostart starts Trawlix at sign-in
 ;   uninstall.exe /S                          silent uninstall; the settings stay
 ; -DSIGN=<command> signs the uninstaller and the installer: the command is run with each file's path.
 ; -DTARGET=x86-unicode makes a 32-bit installer (the test kit's x86 set installs its own build with it).
 !ifndef TARGET
   !define TARGET amd64-unicode
+!endif
+!ifndef FILEVERSION
+  !define FILEVERSION "${VERSION}.0.0"
 !endif
 Target ${TARGET}
 RequestExecutionLevel user
@@ -31,7 +35,7 @@ InstallDir "$LOCALAPPDATA\Programs\Trawlix"
 InstallDirRegKey HKCU "${UNINST_KEY}" "InstallLocation"
 BrandingText "Trawlix ${VERSION}"
 
-VIProductVersion "${VERSION}.0.0"
+VIProductVersion "${FILEVERSION}"
 VIAddVersionKey /LANG=1033 "ProductName" "Trawlix"
 VIAddVersionKey /LANG=1033 "CompanyName" "Orvane"
 VIAddVersionKey /LANG=1033 "FileDescription" "Trawlix ${VERSION} Setup"
@@ -44,6 +48,12 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) Orvane"
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Trawlix is installed for you alone, without administrator rights. Your settings from an earlier installation are kept."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Trawlix.exe"
+; The licence is a notice, not terms to accept: its page goes on with Next.
+!define MUI_PAGE_HEADER_TEXT "License"
+!define MUI_PAGE_HEADER_SUBTEXT "Trawlix is free software under the MIT License."
+!define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "Trawlix is free software under this licence, which is installed beside it as LICENSE.txt."
+!insertmacro MUI_PAGE_LICENSE "${BIN}/LICENSE.txt"
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -53,13 +63,14 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) Orvane"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-; Asks every running Trawlix to close as its Exit does (WM_CLOSE saves the settings and removes the
-; notification icon), and waits for each process to end so that its file can be replaced or deleted.
-; A copy that does not end within ten seconds is left alone.
+; Asks every running Trawlix, of this version or any other, to close as its Exit does (WM_CLOSE saves
+; the settings and removes the notification icon), and waits for each process to end so that its
+; file can be replaced or deleted. Each version's main window has this class; its title names the
+; version, so it is not looked at. A copy that does not end within ten seconds is left alone.
 !macro CLOSE_RUNNING_TRAWLIX un
 Function ${un}CloseRunningTrawlix
   ${Do}
-    FindWindow $0 "TrawlixMainWindow" "Trawlix ${VERSION}"
+    FindWindow $0 "TrawlixMainWindow"
     ${IfThen} $0 = 0 ${|} ${Break} ${|}
     System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
     System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2'
@@ -81,8 +92,9 @@ Section "Trawlix"
   File "${BIN}/Donate.url"
   File "${BIN}/EmailMe.url"
   File "${BIN}/HomePage.url"
-  ; The user's readme, the same file as in the ZIP of this build.
+  ; The user's readme and the licence, the same files as in the ZIP of this build.
   File "${BIN}/README.txt"
+  File "${BIN}/LICENSE.txt"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Trawlix.lnk" "$INSTDIR\Trawlix.exe"
   CreateShortcut "$SMPROGRAMS\Trawlix README.lnk" "$INSTDIR\README.txt"
@@ -132,6 +144,7 @@ Section "Uninstall"
   Delete "$INSTDIR\EmailMe.url"
   Delete "$INSTDIR\HomePage.url"
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Trawlix.lnk"

@@ -2,8 +2,8 @@
 # make bench: Trawlix's figures beside two floor programs, and the soak, under Wine on a private
 # Xvfb; prints them and writes docs/PERFORMANCE.md. Not a test: no figure passes or fails here.
 #   scripts/bench.sh [BUILD]
-# For shorter trial runs (the document names the values used): BENCH_RUNS (3) copies of each
-# program side by side, BENCH_STARTS (9) starts of each, BENCH_IDLE_SECONDS (300) armed and hidden,
+# For shorter trial runs (the document names the values used): BENCH_RUNS (3) copies of each floor
+# side by side with one Trawlix (one runs per sign-in), BENCH_STARTS (9) starts of each program, BENCH_IDLE_SECONDS (300) armed and hidden,
 # BENCH_CYCLE_RUNS (5) cycles of each size, BENCH_SOAK_CYCLES (10000), BENCH_SOAK_ABOUTS (1000),
 # BENCH_SOAK_RESTORES (1000). BENCH_REPORT_ONLY=1 writes the document again from the last run's
 # results without measuring.
@@ -126,7 +126,9 @@ wake_extra_bare=$(calc "%.2f" "$(median wakeups_per_min.trawlix) - $(median wake
 cycle3_wall=$(median cycle_wall_ms.3)
 cycle3_cpu=$(median cycle_exe_cpu_ms.3)
 soak_wrong=$(calc "%.0f" "$(median soak_wrong_cycles)")
-idle_noise=$(values rss_idle.trawlix | awk 'NR == 1 { lo = $1 } { hi = $1 } END { print hi - lo }')
+# The noise of resident memory: how much the idle copies of the controls floor, the nearest to
+# Trawlix of the programs that run several at once, differ.
+idle_noise=$(values rss_idle.controls | awk 'NR == 1 { lo = $1 } { hi = $1 } END { print hi - lo }')
 cycles_growth=$(soak_deltas cycles | cut -d' ' -f1)
 soak_steady=met
 grew=""
@@ -183,8 +185,8 @@ Figures, not tests: nothing here passes or fails a build. The raw lines stay in
   minimized and hidden. Handles come from the system's handle table (Wine's GetProcessHandleCount
   always answers 0); Wine 8 counts no USER or GDI objects (GetGuiResources answers 0), so the
   process's windows stand in for USER objects.
-- CPU and wakeups: the same copies, all in one window of $idle_seconds s armed and hidden (one window
-  for all the runs rather than one each, which keeps the bench to minutes; the copies do not
+- CPU and wakeups: the same programs, all in one window of $idle_seconds s armed and hidden (one
+  window for all of them rather than one each, which keeps the bench to minutes; the programs do not
   disturb each other's sleep). Counted over each program's own threads (\`/proc/PID/task/*/\`
   \`schedstat\` and \`status\`), not wineserver's. A wakeup is a voluntary context switch: the thread
   slept and something woke it; preemptions are the involuntary ones, the machine's load.
@@ -243,8 +245,8 @@ Cycles whose keys did not arrive exactly as expected: $(calc %.0f "$(median cycl
 
 ## Where Trawlix's extra memory lies
 
-Resident kilobytes by what is mapped, Trawlix minus the controls floor (means of the copies), where
-they differ by 16 KB or more:
+Resident kilobytes by what is mapped, Trawlix minus the controls floor (the mean of its copies),
+where they differ by 16 KB or more:
 
 | idle on the desktop | controls floor | Trawlix | difference |
 |---|---|---|---|
@@ -296,8 +298,9 @@ $(awk '$1 == "soak" {
   $(soak_growth about); restores $(soak_growth restore). Each part is counted from its first
   checkpoint (after the first thousand cycles, the first About box, the first restore): what a first use
   loads stays loaded and is not growth.
-- Noise: the $runs idle copies of Trawlix differ by $idle_noise KB of resident memory among
-  themselves; resident memory moves by whole pages as Wine's heaps are touched. Handle and window
+- Noise: the $runs idle copies of the controls floor differ by $idle_noise KB of resident memory
+  among themselves (one Trawlix runs, so its own copies cannot be compared); resident memory moves
+  by whole pages as Wine's heaps are touched. Handle and window
   counts have no noise.
 EOF
 

@@ -6,8 +6,6 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 commit=$(git -C "$here" rev-parse --verify "${1:-HEAD}^{commit}")
-version=$(git -C "$here" show "$commit:CMakeLists.txt" | sed -n 's/^project(Trawlix VERSION \([0-9.]*\).*/\1/p')
-names=(SHA256SUMS "Trawlix-$version-setup.exe" "Trawlix-$version-win32.zip" "Trawlix-$version-win64.zip")
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 first=$root/a second=$root/second/a-clone-in-a-longer-folder
@@ -22,6 +20,9 @@ package() {
 }
 package "$first"
 (umask 077 && TZ=Pacific/Kiritimati package "$second")
+# The version the commit's trees were built with.
+version=$("$here/scripts/build-version.sh" "$first/build/win64")
+names=(SHA256SUMS "Trawlix-$version-setup.exe" "Trawlix-$version-win32.zip" "Trawlix-$version-win64.zip")
 
 status=0
 for folder in "$first" "$second"; do

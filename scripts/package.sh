@@ -11,7 +11,10 @@ out=
 if [ "${1:-}" = --out ]; then out=$2; shift 2; fi
 build=$(realpath "${1:-build}")
 here=$(cd "$(dirname "$0")/.." && pwd -P)
-version=$(sed -n 's/^project(Trawlix VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
+# The version the trees were built with (CMakeLists.txt's, or -DTRAWLIX_VERSION): both the same.
+version=$("$here/scripts/build-version.sh" "$build/win64")
+[ "$("$here/scripts/build-version.sh" "$build/win32")" = "$version" ] ||
+  { echo "package.sh: $build/win32 and $build/win64 are built with different versions" >&2; exit 1; }
 out=$(realpath -m "${out:-$build/package}")
 files=(Trawlix.exe Donate.url EmailMe.url HomePage.url)
 names=("Trawlix-$version-setup.exe" "Trawlix-$version-win32.zip" "Trawlix-$version-win64.zip")
@@ -53,14 +56,15 @@ fi
 unset SIGN_PASSWORD MAKEFLAGS MFLAGS
 
 # stage_folder ARCH BINDIR BUILD NOTE: the folder Trawlix-VERSION of ARCH's ZIP: the program (signed
-# when signing), its shortcut files and the README.txt, whose lines end in CR LF for Notepad; each
-# file with a fixed mode and the release's time, which the installer stores too.
+# when signing), its shortcut files, the README.txt and LICENSE.txt, whose lines end in CR LF for
+# Notepad; each file with a fixed mode and the release's time, which the installer stores too.
 stage_folder() {
   local folder=$stage/$1/Trawlix-$version
   mkdir -p "$folder"
   for file in "${files[@]}"; do cp "$2/$file" "$folder/"; done
   sed -e "s/@VERSION@/$version/" -e "s/@BUILD@/$3/" -e "s/@BUILD_NOTE@/$4/" -e 's/$/\r/' \
     "$here/package/README.txt" >"$folder/README.txt"
+  sed -e 's/$/\r/' "$here/LICENSE" >"$folder/LICENSE.txt"
   [ -z "$sign" ] || "$sign" "$folder/Trawlix.exe"
   chmod 0644 "$folder"/*
   touch -d "@$SOURCE_DATE_EPOCH" "$folder"/*
@@ -70,7 +74,7 @@ stage_folder win64 "$build/win64/bin" "64-bit, for 64-bit Windows" \
 stage_folder win32 "$build/win32/bin" "32-bit, for 32-bit Windows" \
   "It runs on 64-bit Windows too, but there the 64-bit one is the better choice."
 
-makensis -V2 -DVERSION="$version" -DBIN="$stage/win64/Trawlix-$version" -DOUTFILE="$out/${names[0]}" \
+makensis -V2 -DVERSION="$version" -DFILEVERSION="$("$here/scripts/build-version.sh" --numbers "$build/win64")" -DBIN="$stage/win64/Trawlix-$version" -DOUTFILE="$out/${names[0]}" \
   ${sign:+"-DSIGN=$sign"} "$here/package/trawlix.nsi"
 # Files in name order, no directory entries, no extra fields (owner, more times).
 for arch in win32 win64; do

@@ -4,11 +4,11 @@
 #   test-kit.sh BUILD
 # Each set holds its build's Trawlix.exe as shipped (byte for byte), the shortcut files, the unit
 # tests built for that target, the end-to-end programs with the stand-in client, the hook DLL and
-# the link recorder, an installer of that build, and the runner.
+# the link recorder, an installer of that build and one of an earlier version, and the runner.
 set -euo pipefail
 build=$(realpath "${1:-build}")
 here=$(cd "$(dirname "$0")/.." && pwd -P)
-version=$(sed -n 's/^project(Trawlix VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
+version=$("$here/scripts/build-version.sh" "$build/win64")
 out=$build/test-kit
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
@@ -20,6 +20,8 @@ stage_set() {
   local set=$stage/$1 bin=$build/$2/bin
   mkdir -p "$set"
   cp "$bin"/{Trawlix.exe,Donate.url,EmailMe.url,HomePage.url,StandInClient.exe,MainWindowShowHook.dll,OpenedLinkRecorder.exe,KitRunner.exe} "$set/"
+  # An earlier version's installer, which the installer tests update.
+  cp "$bin"/Trawlix-earlier-setup.exe "$set/"
   cp "$bin"/trawlix_unit_tests.exe "$set/"
   for program in "$bin"/*_e2e.exe; do
     [ "$(basename "$program")" = kit_e2e.exe ] || cp "$program" "$set/"
@@ -34,8 +36,10 @@ cp "$build/package/Trawlix-$version-setup.exe" "$stage/x64/"
 staged_x86=$stage/x86-program
 mkdir -p "$staged_x86"
 cp "$build/win32/bin"/{Trawlix.exe,Donate.url,EmailMe.url,HomePage.url} "$staged_x86/"
-unzip -q -j -d "$staged_x86" "$build/package/Trawlix-$version-win32.zip" "Trawlix-$version/README.txt"
-makensis -V2 -DTARGET=x86-unicode -DVERSION="$version" -DBIN="$staged_x86" \
+unzip -q -j -d "$staged_x86" "$build/package/Trawlix-$version-win32.zip" "Trawlix-$version/README.txt" \
+  "Trawlix-$version/LICENSE.txt"
+makensis -V2 -DTARGET=x86-unicode -DVERSION="$version" \
+  -DFILEVERSION="$("$here/scripts/build-version.sh" --numbers "$build/win32")" -DBIN="$staged_x86" \
   -DOUTFILE="$stage/x86/Trawlix-$version-setup.exe" "$here/package/trawlix.nsi"
 rm -rf "$staged_x86"
 

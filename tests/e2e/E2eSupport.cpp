@@ -177,12 +177,13 @@ std::string freshLog(const std::string& path) {
 }
 }  // namespace
 
-App::App(bool keepSettings, const std::string& folder, const std::string& arguments, const std::string& exe)
+App::App(bool keepSettings, const std::string& folder, const std::string& arguments, const std::string& exe,
+         const std::string& title)
     : process_(afterSettings(keepSettings, exe), arguments, folder) {
     // Up once the window is on the desktop, or hidden behind its icon (a start with /enable).
     waitUntil(
         [&] {
-            window_ = findTopLevelWindow(process_.id(), "Trawlix 1.10");
+            window_ = findTopLevelWindow(process_.id(), title);
             return window_ && (IsWindowVisible(window_) || e2e::iconPresent(window_));
         },
         60000);

@@ -124,9 +124,10 @@ private:
 class App {
 public:
     // Starts from an empty settings key unless keepSettings is set; from another folder, with
-    // command-line arguments or from another build of the program if given.
+    // command-line arguments or from another build of the program if given (another version's
+    // window has its own title).
     explicit App(bool keepSettings = false, const std::string& folder = programDir(), const std::string& arguments = "",
-                 const std::string& exe = "Trawlix.exe");
+                 const std::string& exe = "Trawlix.exe", const std::string& title = "Trawlix 1.10");
     HWND window() const { return window_; }
     DWORD processId() const { return process_.id(); }
     HWND control(int id) const { return GetDlgItem(window_, id); }

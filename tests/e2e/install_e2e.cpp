@@ -36,14 +36,12 @@ std::optional<DWORD> registrationNumber(const char* name) {
     return value;
 }
 
-// In the test kit the installer of the set's own build lies beside the test program.
-std::string installerFolder() {
-    return exists(e2e::binDir() + "\\Trawlix-1.10-setup.exe") ? e2e::binDir() : TRAWLIX_PACKAGE_DIR;
-}
-
-void install(const std::string& options) {
-    e2e::Process setup("Trawlix-1.10-setup.exe", options, installerFolder());
-    ASSERT_TRUE(setup.waitForExit(60000)) << "no installer in " << installerFolder() << " (make package)";
+// In the test kit the installers lie beside the test program; here the release's lies among the
+// release files, and the earlier version's beside the test program.
+void install(const std::string& options, const std::string& installer = "Trawlix-1.10-setup.exe") {
+    const std::string folder = exists(e2e::binDir() + "\\" + installer) ? e2e::binDir() : TRAWLIX_PACKAGE_DIR;
+    e2e::Process setup(installer, options, folder);
+    ASSERT_TRUE(setup.waitForExit(60000)) << "no " << installer << " in " << folder << " (make package)";
 }
 
 // The uninstaller copies itself to the temporary folder, starts that copy and returns at once; the
@@ -68,6 +66,9 @@ TEST(Installer, SilentInstallPutsEverythingInPlaceAndTheProgramStartsFromItsFold
     const std::string folder = installFolder();
     for (const char* file : {"\\Donate.url", "\\EmailMe.url", "\\HomePage.url", "\\uninstall.exe"})
         EXPECT_TRUE(exists(folder + file)) << file;
+    EXPECT_EQ(
+        fileText(folder + "\\LICENSE.txt").rfind("MIT License\r\n\r\nCopyright (c) 2026 the Trawlix authors\r\n", 0),
+        0u);
     EXPECT_TRUE(sameContents(folder + "\\Trawlix.exe", e2e::binDir() + "\\Trawlix.exe"));
     EXPECT_TRUE(exists(startMenuShortcut()));
     // The user's readme of the ZIPs, for Notepad, and its shortcut in the Start menu.
@@ -139,6 +140,33 @@ TEST(Installer, ClosesTheRunningCopyBehindItsIconWithItsSettingsAndUninstallKeep
     EXPECT_FALSE(e2e::userRegistryText(kUninstallKey, "DisplayName"));
     EXPECT_FALSE(e2e::userRegistryText(kRunKey, "Trawlix"));
     EXPECT_EQ(e2e::storedSetting("ndownloads"), "8");
+}
+
+TEST(Installer, UpdatesAnEarlierVersionRunningEnabledBehindItsIconKeepingItsSettingsAndTheSignInChoice) {
+    // The earlier version, installed with the start at sign-in, started and enabled: only its icon shows.
+    install("/S /autostart", "Trawlix-earlier-setup.exe");
+    const std::string folder = installFolder();
+    ASSERT_EQ(e2e::userRegistryText(kUninstallKey, "DisplayVersion"), TRAWLIX_EARLIER_VERSION);
+    e2e::App earlier(false, folder, "", "Trawlix.exe", "Trawlix " TRAWLIX_EARLIER_VERSION);
+    ASSERT_TRUE(earlier.window()) << "the earlier version did not start from " << folder;
+    earlier.setText(ids::numberdl, "7");
+    earlier.click(ids::go);
+    ASSERT_TRUE(e2e::waitUntil([&] { return earlier.iconPresent() && !earlier.visible(); }));
+
+    // The new installer over it: closes it as its Exit would, replaces it, keeps the choice.
+    install("/S");
+    EXPECT_TRUE(earlier.waitForExit(1000)) << "the earlier version still runs";
+    EXPECT_FALSE(earlier.iconPresent());
+    EXPECT_EQ(e2e::storedSetting("ndownloads"), "7");
+    EXPECT_TRUE(sameContents(folder + "\\Trawlix.exe", e2e::binDir() + "\\Trawlix.exe"));
+    EXPECT_EQ(e2e::userRegistryText(kUninstallKey, "DisplayVersion"), "1.10");
+    EXPECT_EQ(e2e::userRegistryText(kRunKey, "Trawlix"), "\"" + folder + "\\Trawlix.exe\" /enable");
+
+    uninstall();
+    EXPECT_FALSE(exists(folder));
+    EXPECT_FALSE(e2e::userRegistryText(kUninstallKey, "DisplayVersion"));
+    EXPECT_FALSE(e2e::userRegistryText(kRunKey, "Trawlix"));
+    EXPECT_EQ(e2e::storedSetting("ndownloads"), "7");
 }
 
 }  // namespace

@@ -196,8 +196,8 @@ TEST(TestKit, RunPutsTheUsersTrawlixBackExactly) {
     const std::string before = usersTrawlix();
     const KitRun run = runKit(runTests("--only install_e2e"));
     EXPECT_EQ(run.exitCode, 0u) << run.output;
-    EXPECT_TRUE(hasLine(run.output, "x64: 2 passed, 0 failed", true)) << run.output;
-    EXPECT_TRUE(runsX86Programs() ? hasLine(run.output, "x86: 2 passed, 0 failed", true)
+    EXPECT_TRUE(hasLine(run.output, "x64: 3 passed, 0 failed", true)) << run.output;
+    EXPECT_TRUE(runsX86Programs() ? hasLine(run.output, "x86: 3 passed, 0 failed", true)
                                   : hasLine(run.output, "x86: not run: "))
         << run.output;
     EXPECT_EQ(usersTrawlix(), before);

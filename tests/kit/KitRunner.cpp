@@ -12,6 +12,7 @@
 #include "SafetyChecks.h"
 #include "TestResults.h"
 #include "TestSet.h"
+#include "TrawlixRelease.h"
 #include "UserState.h"
 
 namespace {
@@ -59,7 +60,7 @@ bool putBack(const kit::UserState& user) {
 }
 
 void explain(const std::vector<kit::TestSet>& sets) {
-    say(L"Trawlix test kit: the unit and end-to-end tests of Trawlix 1.10, on this Windows.");
+    say(L"Trawlix test kit: the unit and end-to-end tests of Trawlix " TRAWLIX_VERSION_TEXT ", on this Windows.");
     say(L"It takes about " + std::to_wstring(kMinutesPerSet * static_cast<int>(sets.size())) + L" minutes (" +
         std::to_wstring(sets.size()) + L" sets). Leave the keyboard and the mouse alone until it ends:");
     say(L"the tests start Trawlix and a stand-in for KaZaA, and type and click into their windows.");
