@@ -150,6 +150,9 @@ LRESULT Trawlix::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         DeleteObject(font_);
         PostQuitMessage(0);
         return 0;
+    case kSecondStartShow:
+        SecondStart_Show();
+        return 0;
     default:
         if (message == taskbarCreated_ && taskbarCreated_ != 0) {
             OnTaskbarCreated();

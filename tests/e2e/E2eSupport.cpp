@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace e2e {
 
@@ -273,25 +274,25 @@ bool trayIconCall(DWORD message, HWND window) {
     return Shell_NotifyIconA(message, &data) != FALSE;
 }
 
-namespace {
-LRESULT CALLBACK refuseIcons(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COPYDATA) return FALSE;  // how icon calls reach the notification area
+LRESULT CALLBACK NotificationAreaInFront::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<NotificationAreaInFront*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_COPYDATA && self) return self->onIconCall_(wParam, lParam);  // how icon calls arrive
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcA(window, message, wParam, lParam);
 }
-}  // namespace
 
-MissingNotificationArea::MissingNotificationArea() {
+NotificationAreaInFront::NotificationAreaInFront(IconCall onIconCall) : onIconCall_(std::move(onIconCall)) {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     // Its own thread answers the program's calls while the test waits.
     thread_ = std::thread([this, ready] {
         WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = refuseIcons;
+        windowClass.lpfnWndProc = WindowProc;
         windowClass.hInstance = GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "Shell_TrayWnd";
         RegisterClassA(&windowClass);
         window_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", nullptr, WS_POPUP, 0, 0, 1, 1,
                                   nullptr, nullptr, windowClass.hInstance, nullptr);
+        SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetEvent(ready);
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
@@ -301,9 +302,32 @@ MissingNotificationArea::MissingNotificationArea() {
     CloseHandle(ready);
 }
 
-MissingNotificationArea::~MissingNotificationArea() {
+NotificationAreaInFront::~NotificationAreaInFront() {
     PostMessageA(window_, WM_CLOSE, 0, 0);
     thread_.join();
+}
+
+namespace {
+struct RealNotificationArea {
+    HWND inFront;
+    HWND found;
+};
+BOOL CALLBACK findRealNotificationArea(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<RealNotificationArea*>(lParam);
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (window == search->inFront || std::string(className) != "Shell_TrayWnd") return TRUE;
+    search->found = window;
+    return FALSE;
+}
+}  // namespace
+
+LRESULT NotificationAreaInFront::forward(WPARAM wParam, LPARAM lParam) const {
+    RealNotificationArea search{window_, nullptr};
+    EnumWindows(findRealNotificationArea, reinterpret_cast<LPARAM>(&search));
+    DWORD_PTR answer = FALSE;
+    if (search.found) SendMessageTimeoutA(search.found, WM_COPYDATA, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer);
+    return static_cast<LRESULT>(answer);
 }
 
 HWND visiblePopupMenu() {

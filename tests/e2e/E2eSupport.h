@@ -71,18 +71,30 @@ inline bool iconPresent(HWND window) { return trayIconCall(NIM_MODIFY, window); 
 // The open popup menu (class #32768), if any.
 HWND visiblePopupMenu();
 
-// While it lives, the notification area seems not to exist yet, as at sign-in: a window of its
-// class, in front of the real one, receives the icon calls and refuses them all.
-class MissingNotificationArea {
+// While it lives, a window of the notification area's class, in front of the real one, receives
+// every program's icon calls (WM_COPYDATA) on a thread of its own and answers them with onIconCall.
+class NotificationAreaInFront {
 public:
-    MissingNotificationArea();
-    ~MissingNotificationArea();
-    MissingNotificationArea(const MissingNotificationArea&) = delete;
-    MissingNotificationArea& operator=(const MissingNotificationArea&) = delete;
+    using IconCall = std::function<LRESULT(WPARAM wParam, LPARAM lParam)>;
+    explicit NotificationAreaInFront(IconCall onIconCall);
+    ~NotificationAreaInFront();
+    NotificationAreaInFront(const NotificationAreaInFront&) = delete;
+    NotificationAreaInFront& operator=(const NotificationAreaInFront&) = delete;
+    // Hands an icon call on to the real notification area behind this one; its answer.
+    LRESULT forward(WPARAM wParam, LPARAM lParam) const;
 
 private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    IconCall onIconCall_;
     std::thread thread_;
     HWND window_ = nullptr;
+};
+
+// While it lives, the notification area seems not to exist yet, as at sign-in: every icon call is
+// refused.
+class MissingNotificationArea : public NotificationAreaInFront {
+public:
+    MissingNotificationArea() : NotificationAreaInFront([](WPARAM, LPARAM) -> LRESULT { return FALSE; }) {}
 };
 
 // Where the installer puts Trawlix for the current user: the registry keys of its start at sign-in

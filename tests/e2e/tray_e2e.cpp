@@ -2,6 +2,8 @@
 // menu, the ways out, and a restarted shell.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "E2eSupport.h"
 #include "shell/ControlIds.h"
 
@@ -62,6 +64,58 @@ TEST(TrayIcon, ASecondStartShowsTheCopyBehindItsIconAndTouchesNoSettings) {
     EXPECT_TRUE(e2e::waitUntil([&] { return GetForegroundWindow() == running.window(); }, 5000));
     EXPECT_EQ(e2e::storedSettings(), (std::vector<std::string>{"(missing)", "(missing)", "(missing)"}));
     EXPECT_EQ(running.text(ids::numberdl), "5");
+}
+
+// Waits for the process to end while answering the messages sent to this thread, as a thread
+// waiting in a call of its own does.
+bool endsWhileThisThreadAnswers(e2e::Process& process, int timeoutMs) {
+    HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process.id());
+    bool ended = false;
+    for (const DWORD start = GetTickCount(); handle && !ended && GetTickCount() - start < DWORD(timeoutMs);) {
+        ended = MsgWaitForMultipleObjects(1, &handle, FALSE, 100, QS_SENDMESSAGE) == WAIT_OBJECT_0;
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // runs the sent ones
+    }
+    if (handle) CloseHandle(handle);
+    return ended;
+}
+
+TEST(TrayIcon, ASecondStartWhileTheCopyWaitsOnTheShellLeavesWindowAndIconInStep) {
+    // The shell takes each icon call in and is slow to answer: a start comes meanwhile, at each of
+    // the calls Enable makes in turn.
+    std::atomic<int> calls{0};
+    std::atomic<int> startAt{0};
+    std::atomic<bool> startEnded{false};
+    e2e::NotificationAreaInFront* area = nullptr;
+    e2e::NotificationAreaInFront busyShell([&](WPARAM wParam, LPARAM lParam) {
+        const LRESULT answer = area->forward(wParam, lParam);
+        if (++calls == startAt) {
+            e2e::Process again("Trawlix.exe", "", e2e::programDir());
+            startEnded = endsWhileThisThreadAnswers(again, 10000 * e2e::waitFactor());
+        }
+        return answer;
+    });
+    area = &busyShell;
+    e2e::App app;
+    calls = 0;
+    app.click(ids::go);
+    const int enableCalls = calls;
+    ASSERT_GT(enableCalls, 0);
+    for (int k = 1; k <= enableCalls; ++k) {
+        SCOPED_TRACE("the start came during icon call " + std::to_string(k));
+        app.command(ids::mnuShow);
+        ASSERT_TRUE(e2e::waitUntil([&] { return app.visible() && !app.iconPresent(); }));
+        app.click(ids::stops);
+        calls = 0;
+        startAt = k;
+        app.click(ids::go);
+        startAt = 0;
+        EXPECT_TRUE(startEnded);
+        // Shown as the start asked, with no icon: never hidden with none, the copy out of reach.
+        EXPECT_TRUE(e2e::waitUntil([&] { return app.visible() && !app.iconPresent(); }, 5000))
+            << "visible " << app.visible() << ", icon " << app.iconPresent();
+        startEnded = false;
+    }
 }
 
 TEST(TrayIcon, ASecondStartBringsTheRunningCopysMessageForwardAndAddsNone) {
