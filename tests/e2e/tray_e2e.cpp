@@ -258,13 +258,24 @@ TEST(TrayIcon, IconAppearsOnceTheNotificationAreaDoes) {
     EXPECT_FALSE(e2e::trayIconCall(NIM_ADD, app.window()));  // one icon
 }
 
-TEST(TrayIcon, ExitButtonAndLogOffSaveTheSettings) {
+TEST(TrayIcon, ExitButtonLogOffAndAnInstallerClosingAppsSaveTheSettings) {
     {
         e2e::App app;
         app.setText(ids::numberdl, "6");
         SendMessageA(app.window(), WM_QUERYENDSESSION, 0, 0);
         SendMessageA(app.window(), WM_ENDSESSION, TRUE, 0);
         EXPECT_EQ(e2e::storedSetting("ndownloads"), "6");
+    }
+    {
+        // The Restart Manager's close: the copy saves and ends itself, and a start right after runs.
+        e2e::App app;
+        app.setText(ids::numberdl, "7");
+        SendMessageA(app.window(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP);
+        SendMessageA(app.window(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+        EXPECT_EQ(e2e::storedSetting("ndownloads"), "7");
+        EXPECT_TRUE(app.waitForExit(5000));
+        e2e::Process next("Trawlix.exe", "", e2e::programDir());
+        EXPECT_TRUE(e2e::waitUntil([&] { return e2e::findTopLevelWindow(next.id(), "Trawlix 1.10"); }, 5000));
     }
     e2e::App app;
     app.setText(ids::numberdl, "12");
