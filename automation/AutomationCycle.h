@@ -16,8 +16,8 @@ inline constexpr int kClickY = 150;
 inline constexpr unsigned kMenuPauseMs = 500;
 // How long, and in what steps, the cycle waits for the client to come to the front after the search.
 // Long enough for a busy client to lay out a long transfer list after the maximize; short enough that
-// this wait, the menu pause, the script and at most one unanswered message (kAnswerTimeoutMs, as the
-// first one ends the cycle) together stay well below the 5 s after which Windows counts this
+// this wait, the menu pause, the script and at most one unanswered message (kClientAnswerTimeoutMs,
+// as the first one ends the cycle) together stay well below the 5 s after which Windows counts this
 // program's own window as not responding.
 inline constexpr unsigned kFrontWaitMs = 2000;
 inline constexpr unsigned kFrontPollMs = 50;

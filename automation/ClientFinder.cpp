@@ -32,7 +32,7 @@ std::string readWindowTitle(APIcalls& api, WindowHandle window) {
 }
 
 bool clientAnswers(APIcalls& api, WindowHandle window) {
-    return api.SendMessageTimeoutA(window, WM_NULL_MESSAGE, 0, 0, SMTO_BLOCK_FLAG, kAnswerTimeoutMs);
+    return api.SendMessageTimeoutA(window, WM_NULL_MESSAGE, 0, 0, SMTO_BLOCK_FLAG, kClientAnswerTimeoutMs);
 }
 
 bool runsAboveThisProgram(APIcalls& api, WindowHandle window) {

@@ -14,7 +14,7 @@ inline constexpr const char* kClientTitlePrefix = "KaZaA - ";
 // that takes messages answers in milliseconds; this program's own thread waits meanwhile, so the
 // wait stays short enough that a whole cycle blocks it well below the 5 s after which Windows would
 // count this program as not responding too.
-inline constexpr std::uint32_t kAnswerTimeoutMs = 500;
+inline constexpr std::uint32_t kClientAnswerTimeoutMs = 500;
 
 // The client's window as the last search found it, 0 when none. Process-wide: the finder is a
 // plain EnumWindows callback and hands its result over here.

@@ -24,6 +24,19 @@ function(trawlix_i686_test name label program)
                                           ENVIRONMENT TRAWLIX_E2E_PROGRAM_DIR=${i686_program_dir})
 endfunction()
 
+# A test program run with a --gtest_filter passes only when exactly that many tests passed: a test
+# renamed out of the filter must not leave a run of none that passes (GoogleTest 1.12 has no option
+# to fail on it).
+function(trawlix_passes_exactly name count)
+  if(count EQUAL 1)
+    set(passed "1 test")
+  else()
+    set(passed "${count} tests")
+  endif()
+  set_tests_properties(${name} PROPERTIES PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] ${passed}\\."
+                                          FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
+endfunction()
+
 # All the unit tests, the logic run as 32-bit code, through the test kit as a user runs it on 64-bit
 # Windows: run-tests.cmd runs each set's unit tests, and the x86 set's closing line must count real
 # tests (a 32-bit program that does not run would list none, which the kit reports as "not run").
@@ -44,17 +57,21 @@ set_tests_properties(i686.unit PROPERTIES FIXTURES_REQUIRED "wine32;kit32"
 # Added to the notification area, its popup menu, restored and Exit: the notification record.
 trawlix_i686_test(i686.e2e.TrayIcon i686-e2e $<TARGET_FILE:tray_e2e>
   --gtest_filter=TrayIcon.MinimizeHidesBehindOneIconAndDoubleClickRestores:TrayIcon.RightButtonOpensThePopupAndExitSavesAndRemovesTheIcon)
+trawlix_passes_exactly(i686.e2e.TrayIcon 2)
 # Armed through the window, the program's own one-minute timer works the stand-in with the exact
 # script and the click at its point.
 trawlix_i686_test(i686.e2e.Arming i686-e2e $<TARGET_FILE:arming_e2e>
   --gtest_filter=Arming.OwnMinuteWorksAClientIdleSinceItCameUpAndTheClickLandsWhileThePointerMoves)
+trawlix_passes_exactly(i686.e2e.Arming 1)
 # /enable arms from the stored settings without ever showing the window: the test watches every
 # show through a hook DLL in each program of the desktop, which must be of the program's own
 # architecture, so the i686 test program drives this one (a minute more for its emulated start).
 trawlix_i686_test(i686.e2e.EnableSwitch i686-e2e ${TRAWLIX_I686_BIN}/arming_e2e.exe
   --gtest_filter=Arming.EnableSwitchArmsWithTheStoredSettingsOrSaysWhyNot)
+trawlix_passes_exactly(i686.e2e.EnableSwitch 1)
 # The About box's links open the shortcut files beside the program, by their full paths.
 trawlix_i686_test(i686.e2e.AboutBox i686-e2e $<TARGET_FILE:about_e2e> --gtest_filter=AboutBox.EachLinkOpensItsShortcutBesideTheProgram)
+trawlix_passes_exactly(i686.e2e.AboutBox 1)
 
 # make test-x86: the test kit's whole x86 set but the installer's program (the release's installer is
 # the x86_64 build's), its 32-bit test programs driving the i686 Trawlix.exe and stand-in client, as

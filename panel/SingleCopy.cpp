@@ -40,13 +40,13 @@ StartDecision decideStart(APIcalls& api, bool enableRequested) {
             }
             const auto answer = api.SendMessageTimeoutResult(running, request,
                                                              enableRequested ? kRunningRequest : kShowRequest, 0,
-                                                             SMTO_BLOCK_FLAG, kAnswerTimeoutMs);
+                                                             SMTO_BLOCK_FLAG, kCopyAnswerTimeoutMs);
             if (answer == kAnswerRunning) return StartDecision::End;
             // A window that is there and does not answer is hung, or busy closing: this start waits
             // no longer than it took to ask, long enough for a closing copy's process to end.
             if (!answer && api.IsWindow(running))
-                return owned(api.WaitForSingleObject(copy.handle, kAnswerTimeoutMs)) ? StartDecision::RunAsFirst
-                                                                                     : StartDecision::End;
+                return owned(api.WaitForSingleObject(copy.handle, kCopyAnswerTimeoutMs)) ? StartDecision::RunAsFirst
+                                                                                         : StartDecision::End;
         }
         // No window yet (the copy is starting) or no more, or it is closing: the copy owns the mutex
         // until its process ends, and then this start is the first.

@@ -28,7 +28,7 @@ inline constexpr const char* kTrawlixElevatedMessage =
     "administrator to show it, or exit it and start Trawlix normally.";
 
 // A hung copy holds a start twice this long at most: once for the request, once for its end.
-inline constexpr std::uint32_t kAnswerTimeoutMs = 1000;
+inline constexpr std::uint32_t kCopyAnswerTimeoutMs = 1000;
 // How long a start waits for a copy that is starting or closing, and in what steps: the copy makes
 // its window a moment after the mutex, and its mutex goes a moment after its window.
 inline constexpr std::uint32_t kCopyWaitMs = 10000;

@@ -143,12 +143,19 @@ LRESULT Trawlix::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         DestroyWindow(window_);
         return 0;
     case WM_ENDSESSION:
-        // Windows ends the process after this message without any further one.
-        if (wParam) Form_Unload();
+        if (!wParam) return 0;
+        Form_Unload();
+        // At a sign-out Windows ends the process after this message. An installer closing
+        // applications through the Restart Manager expects the program to end itself, as Exit does;
+        // until then every start would find it closing.
+        if (lParam & ENDSESSION_CLOSEAPP) DestroyWindow(window_);
         return 0;
     case WM_DESTROY:
         DeleteObject(font_);
         PostQuitMessage(0);
+        return 0;
+    case kSecondStartShow:
+        SecondStart_Show();
         return 0;
     default:
         if (message == taskbarCreated_ && taskbarCreated_ != 0) {

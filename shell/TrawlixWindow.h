@@ -53,6 +53,7 @@ private:
     void UnloadAndEnd();
     void OnTaskbarCreated();
     LRESULT OnSecondStart(WPARAM request);
+    void SecondStart_Show();
     void BringOpenMessageBoxForward();
 
     // Arming, disarming and the digit filter (ArmingHandlers.cpp)
@@ -82,6 +83,8 @@ private:
     HWND savedFocus_ = nullptr;
     UINT taskbarCreated_ = 0;
     UINT secondStart_ = 0;  // a later start's request (panel/SingleCopy.h)
+    // Posted to itself: the show a later start asked for, run once the request has been answered.
+    static constexpr UINT kSecondStartShow = WM_APP + 1;
     bool unloaded_ = false;
     PanelState state_;
     AutomationCycle cycle_{state_, api_};

@@ -53,11 +53,17 @@ void Trawlix::mnuShow_Click() {
 LRESULT Trawlix::OnSecondStart(WPARAM request) {
     // Saving and going: the later start waits for this process to end and then runs itself.
     if (unloaded_) return kAnswerClosing;
-    if (request == kShowRequest) {
-        mnuShow_Click();
-        BringOpenMessageBoxForward();
-    }
+    // Answered at once, shown afterwards: the request may come while this thread waits inside a
+    // call of its own (the shell's icon call, say), and a show in there would be undone by the rest
+    // of that handler, leaving the window hidden with no icon.
+    if (request == kShowRequest) PostMessageA(window_, kSecondStartShow, 0, 0);
     return kAnswerRunning;
+}
+
+void Trawlix::SecondStart_Show() {
+    if (unloaded_) return;
+    mnuShow_Click();
+    BringOpenMessageBoxForward();
 }
 
 namespace {

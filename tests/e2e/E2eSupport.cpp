@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace e2e {
 
@@ -274,37 +275,62 @@ bool trayIconCall(DWORD message, HWND window) {
     return Shell_NotifyIconA(message, &data) != FALSE;
 }
 
-namespace {
-LRESULT CALLBACK refuseIcons(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_COPYDATA) return FALSE;  // how icon calls reach the notification area
+LRESULT CALLBACK WindowOfClass::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<WindowOfClass*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_COPYDATA && self) return self->onCopyData_ ? self->onCopyData_(wParam, lParam) : FALSE;
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcA(window, message, wParam, lParam);
 }
-}  // namespace
 
-MissingNotificationArea::MissingNotificationArea() {
+WindowOfClass::WindowOfClass(std::string className, CopyData onCopyData)
+    : className_(std::move(className)), onCopyData_(std::move(onCopyData)) {
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    // Its own thread answers the program's calls while the test waits.
+    // Its own thread answers the programs' messages while the test waits.
     thread_ = std::thread([this, ready] {
         WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = refuseIcons;
+        windowClass.lpfnWndProc = WindowProc;
         windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "Shell_TrayWnd";
+        windowClass.lpszClassName = className_.c_str();
         RegisterClassA(&windowClass);
-        window_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", nullptr, WS_POPUP, 0, 0, 1, 1,
+        window_ = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, className_.c_str(), nullptr, WS_POPUP, 0, 0, 1, 1,
                                   nullptr, nullptr, windowClass.hInstance, nullptr);
+        SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetEvent(ready);
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
-        UnregisterClassA("Shell_TrayWnd", windowClass.hInstance);
+        UnregisterClassA(className_.c_str(), windowClass.hInstance);
     });
     WaitForSingleObject(ready, INFINITE);
     CloseHandle(ready);
 }
 
-MissingNotificationArea::~MissingNotificationArea() {
+WindowOfClass::~WindowOfClass() {
     PostMessageA(window_, WM_CLOSE, 0, 0);
     thread_.join();
+}
+
+namespace {
+struct NextWindowOfClass {
+    HWND inFront;
+    const char* className;
+    HWND found;
+};
+BOOL CALLBACK findNextWindowOfClass(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<NextWindowOfClass*>(lParam);
+    char className[64] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (window == search->inFront || lstrcmpA(className, search->className) != 0) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+}  // namespace
+
+LRESULT WindowOfClass::forward(WPARAM wParam, LPARAM lParam) const {
+    NextWindowOfClass search{window_, className_.c_str(), nullptr};
+    EnumWindows(findNextWindowOfClass, reinterpret_cast<LPARAM>(&search));
+    DWORD_PTR answer = FALSE;
+    if (search.found) SendMessageTimeoutA(search.found, WM_COPYDATA, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &answer);
+    return static_cast<LRESULT>(answer);
 }
 
 HWND visiblePopupMenu() {

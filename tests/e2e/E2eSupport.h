@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -71,18 +72,39 @@ inline bool iconPresent(HWND window) { return trayIconCall(NIM_MODIFY, window); 
 // The open popup menu (class #32768), if any.
 HWND visiblePopupMenu();
 
-// While it lives, the notification area seems not to exist yet, as at sign-in: a window of its
-// class, in front of the real one, receives the icon calls and refuses them all.
-class MissingNotificationArea {
+// While it lives, a top-level window of that class, hidden, in front of the others, owned by a
+// thread of its own that answers WM_COPYDATA with onCopyData (FALSE without one).
+class WindowOfClass {
 public:
-    MissingNotificationArea();
-    ~MissingNotificationArea();
-    MissingNotificationArea(const MissingNotificationArea&) = delete;
-    MissingNotificationArea& operator=(const MissingNotificationArea&) = delete;
+    using CopyData = std::function<LRESULT(WPARAM wParam, LPARAM lParam)>;
+    explicit WindowOfClass(std::string className, CopyData onCopyData = nullptr);
+    ~WindowOfClass();
+    WindowOfClass(const WindowOfClass&) = delete;
+    WindowOfClass& operator=(const WindowOfClass&) = delete;
+    HWND window() const { return window_; }
+    // Hands a WM_COPYDATA on to the next window of the class, behind this one; its answer.
+    LRESULT forward(WPARAM wParam, LPARAM lParam) const;
 
 private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    std::string className_;
+    CopyData onCopyData_;
     std::thread thread_;
     HWND window_ = nullptr;
+};
+
+// While it lives, a notification area in front of the real one receives every program's icon calls
+// (WM_COPYDATA) and answers them with onIconCall.
+class NotificationAreaInFront : public WindowOfClass {
+public:
+    explicit NotificationAreaInFront(CopyData onIconCall) : WindowOfClass("Shell_TrayWnd", std::move(onIconCall)) {}
+};
+
+// While it lives, the notification area seems not to exist yet, as at sign-in: every icon call is
+// refused.
+class MissingNotificationArea : public NotificationAreaInFront {
+public:
+    MissingNotificationArea() : NotificationAreaInFront(nullptr) {}
 };
 
 // Where the installer puts Trawlix for the current user: the registry keys of its start at sign-in

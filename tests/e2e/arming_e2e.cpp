@@ -123,8 +123,8 @@ TEST(Arming, TwoSignInStartsAndAPlainStartLeaveOneCopyThatComesUpAndWorksTheClie
 
     // At the real minute after arming: one script, and no second one moments later.
     const auto expected = e2e::completedCycle(1);
-    e2e::waitUntil([&] { return client.inputLog().size() >= expected.size(); }, 80000);
-    Sleep(3000);
+    ASSERT_TRUE(e2e::waitUntil([&] { return client.inputLog().size() >= expected.size(); }, 80000));
+    EXPECT_FALSE(e2e::waitUntil([&] { return client.inputLog().size() > expected.size(); }, 3000));
     EXPECT_EQ(client.inputLog(), expected);
     EXPECT_FALSE(ended(staying));
 }

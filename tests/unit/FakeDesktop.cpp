@@ -118,8 +118,11 @@ KeyboardLayout FakeDesktop::GetKeyboardLayout(std::uint32_t threadId) {
 std::uint32_t FakeDesktop::MapVirtualKeyExW(std::uint32_t code, std::uint32_t mapType, KeyboardLayout layout) {
     if (mapType != MAPVK_VK_TO_CHAR_TYPE || code < 'A' || code > 'Z') return 0;
     // The Russian and Greek layouts' letter keys type Cyrillic and Greek capitals (E: У and Ε, R: К and
-    // Ρ; the others are never asked); every other layout here types the Latin capital.
+    // Ρ; the others are never asked); kLayoutLowerCaseLetters gives the small Latin letter, every other
+    // layout here the Latin capital.
     switch (layout & 0xFFFF) {
+    case kLayoutLowerCaseLetters & 0xFFFF:
+        return code + ('a' - 'A');
     case 0x0419:
         return code == 'E' ? 0x0423 : code == 'R' ? 0x041A : 0x0410;
     case 0x0408:

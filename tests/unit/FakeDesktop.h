@@ -27,6 +27,8 @@ inline constexpr KeyboardLayout kLayoutRussian = 0x04190419;
 inline constexpr KeyboardLayout kLayoutGreek = 0x04080408;
 inline constexpr KeyboardLayout kLayoutJapanese = 0x04110411;
 inline constexpr KeyboardLayout kLayoutChineseInputMethod = 0xE0080804;  // an input method's layout
+// A Latin layout whose key table gives the lower-case letter for a letter key.
+inline constexpr KeyboardLayout kLayoutLowerCaseLetters = 0x04130413;
 // Integrity levels.
 inline constexpr std::uint32_t kLevelLow = 0x1000;
 inline constexpr std::uint32_t kLevelMedium = 0x2000;

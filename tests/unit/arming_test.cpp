@@ -197,19 +197,26 @@ TEST(TrayIconAdd, ARefusedDuplicateCountsAsShownAMissingNotificationAreaDoesNot)
 
 // A start while another copy may run in the session: its main window, found by its class, answers
 // the start's request as given.
-struct StartTest : ::testing::Test {
+struct StartScene {
     using Events = std::vector<std::string>;
     test::FakeDesktop desktop;
     WindowHandle running = 0;
     const std::string copyMutex = "mutex Local\\Trawlix.SingleCopy";
 
-    void SetUp() override { desktop.addWindow("KaZaA - 3 downloads"); }
+    StartScene() { desktop.addWindow("KaZaA - 3 downloads"); }
+    // The copy's window answers with a literal: 1 running, 2 closing, 0 as a window without the
+    // handler does.
     void runningCopy(std::intptr_t answer) {
-        desktop.mutexesOpenToThis[kSingleCopyMutexName] = true;
+        mutexHeld();
         running = desktop.addWindow("Trawlix 1.10");
         desktop.windows.back().className = "TrawlixMainWindow";
         desktop.windows.back().answer = answer;
     }
+    void hungCopy() {
+        runningCopy(1);
+        desktop.windows.back().hung = true;
+    }
+    void mutexHeld() { desktop.mutexesOpenToThis[kSingleCopyMutexName] = true; }
     StartDecision start(bool enable) { return decideStart(desktop, enable); }
     // The request: 1 to be shown, 0 only to answer; the copy may take a second.
     std::string request(int show) const {
@@ -223,6 +230,7 @@ struct StartTest : ::testing::Test {
         };
     }
 };
+struct StartTest : ::testing::Test, StartScene {};
 
 TEST_F(StartTest, TheFirstStartRunsAlonePlainOrEnabled) {
     for (bool enable : {false, true}) {
@@ -233,61 +241,106 @@ TEST_F(StartTest, TheFirstStartRunsAlonePlainOrEnabled) {
 }
 
 TEST_F(StartTest, APlainSecondStartHandsOnTheFrontAndHasTheRunningCopyShown) {
-    runningCopy(kAnswerRunning);
+    runningCopy(1);  // "running", as the copy's window procedure answers
     EXPECT_EQ(start(false), StartDecision::End);
     EXPECT_EQ(desktop.events, (Events{copyMutex, allowFront(), request(1)}));
     EXPECT_TRUE(desktop.registry.empty());
 }
 
 TEST_F(StartTest, AnEnabledSecondStartOnlyAsksAndEnds) {
-    runningCopy(kAnswerRunning);
+    runningCopy(1);
     EXPECT_EQ(start(true), StartDecision::End);
     EXPECT_EQ(desktop.events, (Events{copyMutex, request(0)}));
 }
 
-TEST_F(StartTest, AHungCopyHoldsAStartTwoSecondsAtMostACopyClosingMeanwhileLetsItRun) {
-    runningCopy(kAnswerRunning);
-    desktop.windows.back().hung = true;
-    EXPECT_EQ(start(false), StartDecision::End);
-    EXPECT_EQ(desktop.events, (Events{copyMutex, allowFront(), request(1), "wait 1000"}));
-    desktop.events.clear();
-    EXPECT_EQ(start(true), StartDecision::End);
-    EXPECT_EQ(desktop.events, (Events{copyMutex, request(0), "wait 1000"}));
-    // Too busy closing to answer: its process ends within that second.
-    desktop.mutexOwnerEnded = true;
-    desktop.events.clear();
-    EXPECT_EQ(start(false), StartDecision::RunAsFirst);
-    EXPECT_EQ(desktop.events, (Events{copyMutex, allowFront(), request(1), "wait 1000"}));
-}
-
 TEST_F(StartTest, ACopyStillMakingItsWindowIsAskedOnceItHasOne) {
     desktop.mutexesOpenToThis[kSingleCopyMutexName] = true;
-    onNth("wait 100", 2, [&] { runningCopy(kAnswerRunning); });
+    onNth("wait 100", 2, [&] { runningCopy(1); });
     EXPECT_EQ(start(true), StartDecision::End);
     EXPECT_EQ(desktop.events, (Events{copyMutex, "wait 100", "wait 100", request(0)}));
 }
 
-TEST_F(StartTest, AClosingCopyIsWaitedForAndTheStartRunsOnceItsProcessEnds) {
-    runningCopy(kAnswerClosing);
-    desktop.onEvent = [&, waits = 0](const std::string& e) mutable {
-        if (e != "wait 100") return;
-        if (++waits == 2) desktop.windows.pop_back();  // its window is gone
-        if (waits == 3) desktop.mutexOwnerEnded = true;
+// A copy that does not answer "running": how long it holds the start, and whether the start runs.
+TEST_F(StartTest, ACopyNotAnsweringRunningHoldsTheStartUntilItEndsOrAtMostTenSeconds) {
+    const auto repeated = [](Events events, int times) {
+        Events all;
+        for (int i = 0; i < times; ++i) all.insert(all.end(), events.begin(), events.end());
+        return all;
     };
-    EXPECT_EQ(start(false), StartDecision::RunAsFirst);
-    EXPECT_EQ(desktop.events, (Events{copyMutex, allowFront(), request(1), "wait 100", allowFront(), request(1),
-                                      "wait 100", "wait 100"}));
+    struct Case {
+        const char* what;
+        std::function<void(StartScene&)> setUp;
+        bool enable;
+        StartDecision decision;
+        std::function<Events(StartScene&)> afterMutex;
+    };
+    const std::vector<Case> cases = {
+        {"hung: a second for the request, one for its end", [](StartScene& t) { t.hungCopy(); }, false,
+         StartDecision::End,
+         [](StartScene& t) {
+             return Events{t.allowFront(), t.request(1), "wait 1000"};
+         }},
+        {"hung, asked from the sign-in entry", [](StartScene& t) { t.hungCopy(); }, true, StartDecision::End,
+         [](StartScene& t) {
+             return Events{t.request(0), "wait 1000"};
+         }},
+        {"too busy closing to answer: its process ends within that second",
+         [](StartScene& t) {
+             t.hungCopy();
+             t.desktop.mutexOwnerEnded = true;
+         },
+         false, StartDecision::RunAsFirst,
+         [](StartScene& t) {
+             return Events{t.allowFront(), t.request(1), "wait 1000"};
+         }},
+        {"closing: waited for until its window and then its process are gone",
+         [](StartScene& t) {
+             t.runningCopy(2);
+             t.desktop.onEvent = [&t, waits = 0](const std::string& e) mutable {
+                 if (e != "wait 100") return;
+                 if (++waits == 2) t.desktop.windows.pop_back();
+                 if (waits == 3) t.desktop.mutexOwnerEnded = true;
+             };
+         },
+         false, StartDecision::RunAsFirst,
+         [](StartScene& t) {
+             return Events{t.allowFront(), t.request(1), "wait 100", t.allowFront(),
+                           t.request(1),   "wait 100",   "wait 100"};
+         }},
+        {"closing for good: ten seconds, then the start ends", [](StartScene& t) { t.runningCopy(2); }, true,
+         StartDecision::End,
+         [&](StartScene& t) {
+             return repeated({t.request(0), "wait 100"}, 101);
+         }},
+        {"a foreign window of the class, answering 0 as one without the handler does",
+         [](StartScene& t) { t.runningCopy(0); }, true, StartDecision::End,
+         [&](StartScene& t) {
+             return repeated({t.request(0), "wait 100"}, 101);
+         }},
+        {"a mutex that is never let go and no window", [](StartScene& t) { t.mutexHeld(); }, false, StartDecision::End,
+         [&](StartScene&) { return Events(101, "wait 100"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        StartScene t;
+        c.setUp(t);
+        EXPECT_EQ(t.start(c.enable), c.decision);
+        Events expected{copyMutex};
+        const Events after = c.afterMutex(t);
+        expected.insert(expected.end(), after.begin(), after.end());
+        EXPECT_EQ(t.desktop.events, expected);
+    }
 }
 
-TEST_F(StartTest, ACopyThatNeverEndsHoldsAStartTenSecondsAndNoWindowComesUp) {
-    desktop.mutexesOpenToThis[kSingleCopyMutexName] = true;
-    EXPECT_EQ(start(false), StartDecision::End);
-    EXPECT_EQ(desktop.events.front(), copyMutex);
-    EXPECT_EQ(Events(desktop.events.begin() + 1, desktop.events.end()), Events(101, "wait 100"));
+TEST_F(StartTest, AForeignWindowOfTheClassWithNoCopyRunningIsNotAsked) {
+    runningCopy(0);
+    desktop.mutexesOpenToThis.clear();
+    EXPECT_EQ(start(false), StartDecision::RunAsFirst);
+    EXPECT_EQ(desktop.events, Events{copyMutex});
 }
 
 TEST_F(StartTest, ACopyRunningAsAdministratorIsToldOfInOneBoxAndNeverJoined) {
-    runningCopy(kAnswerRunning);
+    runningCopy(1);
     desktop.mutexesOpenToThis[kSingleCopyMutexName] = false;
     const std::string messageMutex = "mutex Local\\Trawlix.AdministratorMessage";
     EXPECT_EQ(start(false), StartDecision::End);

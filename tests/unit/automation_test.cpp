@@ -242,8 +242,13 @@ TEST_F(CycleTest, AccessLettersFollowTheLayoutOfTheThreadInFront) {
     // This program's own thread types Cyrillic; only the client's layout counts.
     desktop.layouts[test::FakeDesktop::kOwnThread] = test::kLayoutRussian;
     const std::pair<KeyboardLayout, bool> cases[] = {
-        {test::kLayoutEnglishUS, true}, {test::kLayoutFrench, true},    {test::kLayoutRussian, false},
-        {test::kLayoutGreek, false},    {test::kLayoutJapanese, false}, {test::kLayoutChineseInputMethod, false},
+        {test::kLayoutEnglishUS, true},
+        {test::kLayoutFrench, true},
+        {test::kLayoutLowerCaseLetters, true},
+        {test::kLayoutRussian, false},
+        {test::kLayoutGreek, false},
+        {test::kLayoutJapanese, false},
+        {test::kLayoutChineseInputMethod, false},
     };
     for (const auto& [layout, keysTypeTheLetters] : cases) {
         desktop.events.clear();

@@ -68,6 +68,9 @@ TEST(Settings, DamagedValuesReadAsTextOrAsMissing) {
     EXPECT_EQ(decodeSettingValue(raw(3, {'1', '0', 0})), std::nullopt);
     EXPECT_EQ(decodeSettingValue(raw(7, {'a', 0, 0})), std::nullopt);
     EXPECT_EQ(decodeSettingValue(raw(4, {1, 2})), std::nullopt);
+    EXPECT_EQ(decodeSettingValue(raw(4, {5, 0, 0, 0, 0})), std::nullopt);
+    EXPECT_EQ(decodeSettingValue(raw(4, {5, 0, 0, 0, 1, 0, 0, 0})), std::nullopt);
+    EXPECT_EQ(decodeSettingValue(raw(11, {5, 0, 0, 0})), std::nullopt);
     EXPECT_EQ(decodeSettingValue(raw(0, {})), std::nullopt);
     // Characters outside ASCII pass through as the ANSI bytes they are.
     EXPECT_EQ(decodeSettingValue(raw(1, {'M', 0xe9, 'n', 0})), "M\xe9n");
