@@ -2,13 +2,14 @@
 # make test   installs what is missing, builds, runs every test (of the i686 build, the unit tests
 #             and the end-to-end tests chosen for what only it can get wrong, where the optional
 #             32-bit Wine can be had)
+# make test-fresh  make test and make run in a fresh Debian root, from a clean clone (root only)
 # make test-x86 the i686 build's unit tests and the kit's whole x86 set, with the 32-bit programs emulated
 # make bench  figures and the soak under Wine (about 20 minutes), written to docs/PERFORMANCE.md
 # make format lays out the C++ sources as .clang-format says
 BUILD := build
 JOBS ?= 2
 
-.PHONY: all deps build package test-kit run test test-x86 bench screenshots format clean
+.PHONY: all deps build package test-kit run test test-fresh test-x86 bench screenshots format clean
 
 all: build
 
@@ -49,13 +50,19 @@ test-kit: package
 # CTest's skip; a failed test still fails the run), and the last line says why.
 I386 = $(BUILD)/i386
 DEPS_I686 = bash scripts/deps-i686.sh $(I386) || true
-I686_SKIPPED = @! [ -f $(BUILD)/win64/i686-env/unavailable ] || echo "Skipped i686 tests: $$(cat $(BUILD)/win64/i686-env/unavailable)"
+I686_SKIPPED = @! [ -f $(BUILD)/win64/i686-env/unavailable ] || echo "Skipped i686 tests, the kit's x86 set among them: $$(cat $(BUILD)/win64/i686-env/unavailable)"
 test: test-kit
 	$(DEPS_I686)
 	ctest --test-dir $(BUILD)/native -j $(JOBS) --output-on-failure
 	ctest --test-dir $(BUILD)/win32 --output-on-failure
 	ctest --test-dir $(BUILD)/win64 -j $(JOBS) --output-on-failure -LE '^(e2e|x86-set)$$'
 	$(I686_SKIPPED)
+
+# The newcomer's run: a clean clone of the committed HEAD in a fresh Debian root (SUITE=bookworm by
+# default, or trixie), the README's prerequisites, make test, then make run as far as the screen.
+# Root only; KEEP=1 keeps the root. Logs and the screenshot in build/fresh-SUITE/.
+test-fresh:
+	bash scripts/test-fresh.sh $(BUILD)
 
 # The i686 build's unit tests and the kit's whole x86 set of end-to-end programs but the
 # installer's, every one of them emulated (about an hour). `ctest --test-dir build/win64 -L

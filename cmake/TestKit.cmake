@@ -59,8 +59,7 @@ if(MINGW AND CMAKE_CROSSCOMPILING)
     tests/kit/SafetyChecks.cpp
     tests/kit/UserState.cpp
     tests/kit/TestSet.cpp
-    tests/kit/TestResults.cpp
   )
-  target_link_libraries(KitRunner PRIVATE shell32 advapi32 user32)
+  target_link_libraries(KitRunner PRIVATE kit_results shell32 advapi32 user32)
   target_link_options(KitRunner PRIVATE ${TRAWLIX_STATIC_LINK} -municode -s)
 endif()

@@ -22,5 +22,10 @@ target_compile_definitions(trawlix_unit_tests PRIVATE TRAWLIX_TEST_LOCALES="${TR
 # The README's and README.txt's messages tables against the program's texts: reads the source tree,
 # so it stays out of the Windows builds and the test kit.
 target_sources(trawlix_unit_tests PRIVATE tests/unit/messages_table_test.cpp)
+# The test kit's counting, which only the kit's runner uses.
+target_sources(trawlix_unit_tests PRIVATE tests/unit/kit_results_test.cpp)
+target_link_libraries(trawlix_unit_tests PRIVATE kit_results)
+target_compile_options(kit_results PRIVATE ${TRAWLIX_SANITIZE})
+target_include_directories(kit_results PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_definitions(trawlix_unit_tests PRIVATE TRAWLIX_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(trawlix_unit_tests TEST_PREFIX "unit.")

@@ -46,23 +46,50 @@ mkdir -p "$(dirname "$root")"
 
 if ! command -v qemu-i386 >/dev/null; then
   echo "Installing: qemu-user"
-  { $SUDO apt-get update -qq && $SUDO apt-get install -y -qq --no-install-recommends qemu-user; } >"$log" 2>&1 ||
+  $SUDO apt-get update -qq >"$log" 2>&1 || true  # an index that fails leaves the others usable
+  $SUDO apt-get install -y -qq --no-install-recommends qemu-user >>"$log" 2>&1 ||
     unavailable "qemu-user did not install" "$log"
 fi
 
-# apt reads the i386 index once the architecture is added; nothing of it is installed.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
-  $SUDO apt-get update -qq >"$log" 2>&1 || true  # an index that fails leaves the others usable
+# Earlier versions of this script added i386 to dpkg's own architectures, so that every later
+# apt-get update of the machine read the i386 indexes too, and failed (stopping deps.sh) whenever a
+# mirror's i386 index was out of step. Where nothing of i386 is installed, that is taken back.
+if dpkg --print-foreign-architectures | grep -qx i386 &&
+  ! dpkg-query -W -f='${Architecture}\n' 2>/dev/null | grep -qx i386; then
+  echo "Removing the i386 architecture that an earlier run added to dpkg (no i386 package is installed)"
+  $SUDO dpkg --remove-architecture i386
 fi
 
-# wine32 and everything it needs, at the versions the index offers: a list from apt's resolver, then
-# the packages themselves. One index out of step (the update above fails for it) leaves the older
-# versions of the other, which serve as well; a download that fails is tried once more after a
-# fresh update, as a mirror can swap files during a sync.
+# The i386 look-ups use an apt configuration of their own: the machine's sources, read for its own
+# architecture and i386 into index and cache folders beside ROOT, so that the machine's apt never
+# reads an i386 index and no later apt-get update on it can fail because of this script. Downloads
+# run as root: apt's own user could not write into the build tree.
+apt_dir=$root.apt
+mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
+touch "$apt_dir/status"
+cat >"$apt_dir/apt.conf" <<EOF
+APT::Architectures { "$(dpkg --print-architecture)"; "i386"; };
+Dir::State "$apt_dir";
+Dir::State::Lists "$apt_dir/lists";
+Dir::State::status "$apt_dir/status";
+Dir::Cache "$apt_dir/cache";
+APT::Sandbox::User "root";
+EOF
+export APT_CONFIG=$apt_dir/apt.conf
+update_i386_index() { apt-get update -qq >>"$log" 2>&1 || true; }  # one index failing leaves the others
+update_i386_index
+
+# wine32 and everything it needs: a list from apt's resolver, then the packages themselves. Wine at
+# the version of the installed 64-bit one (the two must match, and the index's candidate may be
+# newer or older than the machine's), its libraries at the versions the index offers. One index out
+# of step (the update above fails for it) leaves the older versions of the other, which serve as
+# well; a download that fails is tried once more after a fresh update, as a mirror can swap files
+# during a sync.
+wine_at=$(dpkg-query -W -f='${Version}' wine64)
 closure() {
   apt-cache depends --recurse --no-recommends --no-suggests --no-conflicts --no-breaks --no-replaces \
-    --no-enhances wine32:i386 2>>"$log" | grep -v '^ ' | grep ':i386$' | sort -u
+    --no-enhances "wine32:i386=$wine_at" 2>>"$log" | grep -v '^ ' | grep ':i386$' | sort -u |
+    sed -E "s/^(wine32|libwine):i386\$/&=$wine_at/"
 }
 debs=$root.debs
 download() {
@@ -71,14 +98,13 @@ download() {
   [ ${#packages[@]} -gt 0 ] || { echo "E: apt knows no package wine32:i386" >>"$log"; return 1; }
   rm -rf "$debs"
   mkdir -p "$debs"
-  # As root apt would hand the download to its own user, who cannot write into the build tree.
-  (cd "$debs" && $SUDO apt-get download -q -o APT::Sandbox::User=root "${packages[@]}") >>"$log" 2>&1
+  (cd "$debs" && apt-get download -q "${packages[@]}") >>"$log" 2>&1
 }
-echo "Fetching 32-bit Wine for the i686 tests into $root"
+echo "Fetching 32-bit Wine $wine_at for the i686 tests into $root"
 if ! download; then
   sleep 30
-  $SUDO apt-get update -qq >>"$log" 2>&1 || true
-  download || unavailable "32-bit Wine could not be fetched" "$log"
+  update_i386_index
+  download || unavailable "32-bit Wine $wine_at could not be fetched" "$log"
 fi
 
 rm -rf "$root"

@@ -25,10 +25,26 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 
+# An index that cannot be downloaded (a mirror in the middle of a sync, say) leaves the others and
+# what apt knew before: only a package that cannot be installed stops the run, and it is named.
 install_packages() {
   echo "Installing: $*"
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+  $SUDO apt-get update -qq || echo "Some package indexes could not be updated; installing from the others." >&2
+  local log
+  log=$(mktemp)
+  if ! $SUDO apt-get install -y -qq --no-install-recommends "$@" >"$log" 2>&1; then
+    local failed=() p
+    for p in "$@"; do
+      $SUDO apt-get install -y -qq --no-install-recommends "$p" >>"$log" 2>&1 || failed+=("$p")
+    done
+    if [ ${#failed[@]} -gt 0 ]; then
+      echo "Could not install: ${failed[*]}" >&2
+      grep '^E: ' "$log" | sort -u >&2 || true
+      rm -f "$log"
+      exit 1
+    fi
+  fi
+  rm -f "$log"
 }
 
 # Node.js and npm for the workflow's lint; any Node.js 18 or later will do, so Debian's only when

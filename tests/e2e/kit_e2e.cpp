@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -181,10 +182,13 @@ bool hasLine(const std::string& output, const std::string& text, bool whole = fa
     return false;
 }
 
-// Whether this Windows starts the kit's 32-bit programs: 64-bit Windows does, and so does 64-bit
-// Wine where the kernel runs 32-bit code; elsewhere Wine cannot.
-bool startsX86Programs() {
-    return runKit(std::string("\"") + kKitDir + "\\x86\\install_e2e.exe\" --gtest_list_tests").exitCode == 0;
+// Whether the kit's 32-bit programs run here. Under Wine the test environment knows: a 64-bit prefix
+// runs them only beside an installed 32-bit Wine, and there a 32-bit program "starts" and ends with
+// exit code 0, having run nothing. On Windows, whether one of them lists its tests.
+bool runsX86Programs() {
+    if (const char* known = std::getenv("TRAWLIX_E2E_RUNS_X86")) return std::string(known) == "1";
+    const KitRun listed = runKit(std::string("\"") + kKitDir + "\\x86\\install_e2e.exe\" --gtest_list_tests");
+    return listed.exitCode == 0 && listed.output.find("\n  ") != std::string::npos;
 }
 
 TEST(TestKit, RunPutsTheUsersTrawlixBackExactly) {
@@ -193,8 +197,8 @@ TEST(TestKit, RunPutsTheUsersTrawlixBackExactly) {
     const KitRun run = runKit(runTests("--only install_e2e"));
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_TRUE(hasLine(run.output, "x64: 2 passed, 0 failed", true)) << run.output;
-    EXPECT_TRUE(startsX86Programs() ? hasLine(run.output, "x86: 2 passed, 0 failed", true)
-                                    : hasLine(run.output, "x86: not run: "))
+    EXPECT_TRUE(runsX86Programs() ? hasLine(run.output, "x86: 2 passed, 0 failed", true)
+                                  : hasLine(run.output, "x86: not run: its programs run no test here: "))
         << run.output;
     EXPECT_EQ(usersTrawlix(), before);
     EXPECT_FALSE(savedCopyLeft());

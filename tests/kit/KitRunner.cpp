@@ -136,10 +136,14 @@ int wmain(int argc, wchar_t** argv) {
     for (std::size_t i = 0; i < sets.size() && WaitForSingleObject(stopEvent, 0) != WAIT_OBJECT_0; ++i) {
         const kit::TestSet& set = sets[i];
         kit::Tally tally;
-        const std::wstring why = set.whyItCannotStart(options);
+        std::wstring why = set.whyItCannotStart(options);
         if (why.empty()) {
             tally = set.run(options);
-        } else {
+            // Programs that listed tests and then ran none did not test anything: never "0 passed".
+            if (tally.total() == 0 && WaitForSingleObject(stopEvent, 0) != WAIT_OBJECT_0)
+                why = L"its programs ran no test";
+        }
+        if (!why.empty()) {
             // Counted by the other set's programs, built from the same sources; by program if none runs.
             int count = -1;
             for (const auto& other : sets)

@@ -50,4 +50,12 @@ int listedTestCount(const std::string& listing) {
     return count;
 }
 
+std::wstring whyListingShowsNoRun(const std::wstring& program, unsigned long exitCode, const std::string& listing) {
+    const std::wstring listed = program + L".exe --gtest_list_tests";
+    if (exitCode != 0)
+        return L"its programs do not run here: " + listed + L" ended with exit code " + std::to_wstring(exitCode);
+    if (listedTestCount(listing) == 0) return L"its programs run no test here: " + listed + L" listed none";
+    return L"";
+}
+
 }  // namespace kit

@@ -122,10 +122,7 @@ std::wstring TestSet::whyItCannotStart(const RunOptions& options) const {
     const Finished listed = runProgram(exe, L"--gtest_list_tests", folder_, true, nullptr, 60000);
     if (!listed.started)
         return L"this Windows cannot start its programs: " + names.front() + L".exe gives " + errorText(listed.error);
-    if (listed.exitCode != 0)
-        return L"its programs do not run here: " + names.front() + L".exe --gtest_list_tests ended with exit code " +
-               std::to_wstring(listed.exitCode);
-    return L"";
+    return whyListingShowsNoRun(names.front(), listed.exitCode, listed.output);
 }
 
 int TestSet::testCount(const RunOptions& options) const {
@@ -136,7 +133,7 @@ int TestSet::testCount(const RunOptions& options) const {
         if (!listed.started || listed.exitCode != 0) return -1;
         count += listedTestCount(listed.output);
     }
-    return count;
+    return count > 0 ? count : -1;
 }
 
 Tally TestSet::run(const RunOptions& options) const {

@@ -25,7 +25,7 @@ public:
 
     // The test programs: the unit tests first, then the end-to-end ones, by name.
     std::vector<std::wstring> programs(const RunOptions& options) const;
-    // Why this system cannot start the set's programs; empty when it can. Found by starting one.
+    // Why this system cannot run the set's programs; empty when it can. Found by having one list its tests.
     std::wstring whyItCannotStart(const RunOptions& options) const;
     // The number of tests the set's programs hold, or -1 if they cannot list them here.
     int testCount(const RunOptions& options) const;
