@@ -14,6 +14,8 @@ void* operator new(std::size_t size) {
     if (void* memory = std::malloc(size ? size : 1)) return memory;
     std::abort();
 }
+// Both forms of delete, as they are replaced together.
+void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 // NOLINTBEGIN(bugprone-reserved-identifier): the library's own names, which these take the place of
