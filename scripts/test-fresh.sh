@@ -99,7 +99,7 @@ tarball=$cache/$suite-minbase.tar
   if [ -z "$(find "$tarball" -mtime -7 2>/dev/null)" ]; then
     echo "Making a bare Debian $suite root in $tarball"
     sources=$(mktemp --suffix=.sources)
-    host_suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    host_suite=$(sed -n 's/^VERSION_CODENAME=//p' /etc/os-release)
     cat /etc/apt/sources.list.d/*.sources 2>/dev/null | sed -E "s/\b$host_suite\b/$suite/g" >"$sources"
     grep -hs '^deb ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list | grep -i debian |
       sed -E "s/\b$host_suite\b/$suite/g" >"${sources%.sources}.list" || true
