@@ -40,10 +40,18 @@ if(MINGW)
     list(APPEND TRAWLIX_SHIPPED_LINK -Wl,--no-seh)
   endif()
 endif()
+if(MINGW)
+  # Only programs linked by another language's driver take these: those linked as shipped.
+  set(CMAKE_CXX_IMPLICIT_LINK_LIBRARIES "")
+endif()
 function(trawlix_link_as_shipped target)
   target_link_options(${target} PRIVATE ${TRAWLIX_SHIPPED_LINK})
   if(MINGW)
     target_link_options(${target} PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/${target}.map)
+    # Linked by the C driver, without the C++ library, whose every object is built with exceptions
+    # (shell/NoExceptions.cpp says what takes its place). CMake would add the library for the C++
+    # objects (CMAKE_CXX_IMPLICIT_LINK_LIBRARIES, below).
+    set_target_properties(${target} PROPERTIES LINKER_LANGUAGE C)
   endif()
 endfunction()
 
@@ -58,8 +66,11 @@ endif()
 if(MINGW)
   # What ships is small: optimized for size, without C++ exceptions or RTTI (shell/NoExceptions.cpp
   # says why that is sound), in sections the linker can drop one by one. Without the exception
-  # runtime, the posix thread model's winpthreads is not linked either.
-  set(TRAWLIX_LEAN_COMPILE -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti)
+  # runtime, the posix thread model's winpthreads is not linked either. The C++ library's checks of
+  # its preconditions (bounds, for one) are on: a broken one ends the program instead of reading
+  # past the end, and the library's string code is then compiled into the program, never taken from
+  # the C++ library, whatever members a GCC version keeps there.
+  set(TRAWLIX_LEAN_COMPILE -Os -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti -D_GLIBCXX_ASSERTIONS)
   # Reproducible: no source or build folder in the code (__FILE__).
   list(APPEND TRAWLIX_LEAN_COMPILE -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
   foreach(target trawlix_logic trawlix_shell Trawlix)

@@ -35,6 +35,31 @@ passfile=$(grep -o -- '-readpass [^ ]*' commands | head -1 | cut -d' ' -f2)
 
 (cd package && sha256sum -c SHA256SUMS) || fail "SHA256SUMS does not match"
 7z x -osetup "package/Trawlix-$version-setup.exe" >/dev/null
+# The uninstaller, as the installer writes it: makensis embeds it signed, whole, as a data block of
+# its own. 7-Zip names it only where it can follow the installer's script, which the 7-Zip of Debian
+# 13 cannot in an installer of NSIS 3.10 or later that calls a plug-in ("BadCmd" in its listing): so
+# it is taken from the data blocks here, the one program among them that is an NSIS installer too.
+python3 - "package/Trawlix-$version-setup.exe" setup/uninstall.exe <<'EOF' || fail "no uninstaller found in the installer"
+import lzma, struct, sys
+marker = b"\xef\xbe\xad\xdeNullsoftInst"
+data = open(sys.argv[1], "rb").read()
+# After the first header (flags, marker, the sizes of the script and of all data) one LZMA stream
+# (SetCompressor /SOLID lzma): its properties byte and dictionary size, then the compressed data.
+start = data.find(marker) + 24
+if start < 24: sys.exit("not an NSIS installer")
+props, dictionary = data[start], struct.unpack_from("<I", data, start + 1)[0]
+lzma1 = {"id": lzma.FILTER_LZMA1, "dict_size": dictionary, "lc": props % 9, "lp": props // 9 % 5, "pb": props // 45}
+stream = lzma.LZMADecompressor(lzma.FORMAT_RAW, filters=[lzma1]).decompress(data[start + 5:])
+# Each block after its size: first the script, then the data.
+blocks, at = [], 0
+while at + 4 <= len(stream):
+    size = struct.unpack_from("<I", stream, at)[0] & 0x7FFFFFFF
+    blocks.append(stream[at + 4:at + 4 + size])
+    at += 4 + size
+found = [block for block in blocks[1:] if block[:2] == b"MZ" and marker in block]
+if len(found) != 1: sys.exit(f"{len(found)} uninstallers among the installer's data")
+open(sys.argv[2], "wb").write(found[0])
+EOF
 for arch in win32 win64; do unzip -q -d "$arch" "package/Trawlix-$version-$arch.zip"; done
 for exe in "package/Trawlix-$version-setup.exe" setup/Trawlix.exe setup/uninstall.exe \
            "win32/Trawlix-$version/Trawlix.exe" "win64/Trawlix-$version/Trawlix.exe"; do

@@ -111,6 +111,10 @@ rm -rf "$root"
 mkdir -p "$root"
 for deb in "$debs"/*.deb; do dpkg-deb -x "$deb" "$root"; done
 rm -rf "$debs"
+# Where the packages put everything under /usr (Debian 13: the 32-bit loader is
+# /usr/lib/ld-linux.so.2), the links a merged-/usr system has, which qemu-i386 -L follows to the
+# loader at /lib/ld-linux.so.2.
+for dir in bin lib sbin; do [ -e "$root/$dir" ] || [ ! -d "$root/usr/$dir" ] || ln -s "usr/$dir" "$root/$dir"; done
 # What libwine's installation script would add: Wine's zlib1.dll, the MinGW one (from libz-mingw-w64,
 # which 64-bit Wine brought) with the mark of a Wine builtin DLL in its DOS header.
 zlib=/usr/i686-w64-mingw32/lib/zlib1.dll

@@ -112,8 +112,17 @@ start_environment() {
   fi
   # A persistent server keeps program starts fast; it runs until stop.
   "$WINESERVER" -p </dev/null >/dev/null 2>&1
-  # Start the desktop and Wine's services now, detached from CTest's output pipes.
+  # Start Wine's services now, detached from CTest's output pipes.
   "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # And the desktop with its notification area, as Windows' shell runs from sign-in. Otherwise the
+  # first program that opens a window starts it as its own child: the test kit runs each test
+  # program in a job that ends all it started, the desktop with it, and under Wine 10 the next
+  # program's first window then dies on the desktop's X window that is gone (BadWindow).
+  "$WINE" explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+  for _ in $(seq 200); do
+    xwininfo -root -children 2>/dev/null | grep -q '("explorer.exe" "explorer.exe")' && break
+    sleep 0.1
+  done
   printf 'export DISPLAY=%q\n' "$DISPLAY" >"$state/env"
   # Whether 32-bit programs run here, for the tests of the kit's x86 set: with --i386 they do; in a
   # plain 64-bit prefix only where 32-bit Wine is installed beside the 64-bit one. Elsewhere such a

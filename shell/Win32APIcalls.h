@@ -58,7 +58,8 @@ private:
     template <typename Function>
     Function shell32Function(const char* name) {
         if (!shell32_) shell32_ = ::LoadLibraryA("shell32.dll");
-        return shell32_ ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(shell32_, name)))
+        // Through the plain function pointer type, which GCC takes as any function's.
+        return shell32_ ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(shell32_, name)))
                         : nullptr;
     }
     HMODULE shell32_ = nullptr;

@@ -191,14 +191,32 @@ bool runsX86Programs() {
     return listed.exitCode == 0 && listed.output.find("\n  ") != std::string::npos;
 }
 
+// Whether one of the kit's 32-bit programs can be started here at all. Where they do not run, Wine 8
+// starts one that then runs nothing, and Wine 10 and a Windows without WoW64 refuse to start it: the
+// kit names each case with its own reason.
+bool startsX86Programs() {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string line = std::string("\"") + kKitDir + "\\x86\\install_e2e.exe\" --gtest_list_tests";
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, kKitDir, &startup,
+                        &process))
+        return false;
+    TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
 TEST(TestKit, RunPutsTheUsersTrawlixBackExactly) {
     seedUsersTrawlix();
     const std::string before = usersTrawlix();
     const KitRun run = runKit(runTests("--only install_e2e"));
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_TRUE(hasLine(run.output, "x64: 3 passed, 0 failed", true)) << run.output;
-    EXPECT_TRUE(runsX86Programs() ? hasLine(run.output, "x86: 3 passed, 0 failed", true)
-                                  : hasLine(run.output, "x86: not run: "))
+    const char* notRun = startsX86Programs() ? "x86: not run: its programs run no test here: "
+                                             : "x86: not run: this Windows cannot start its programs: ";
+    EXPECT_TRUE(runsX86Programs() ? hasLine(run.output, "x86: 3 passed, 0 failed", true) : hasLine(run.output, notRun))
         << run.output;
     EXPECT_EQ(usersTrawlix(), before);
     EXPECT_FALSE(savedCopyLeft());
