@@ -118,6 +118,7 @@ cleanup() {
   if [ "${KEEP:-}" = 1 ]; then echo "The root stays in $root (KEEP=1)"; else rm -rf --one-file-system "$root"; fi
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM  # so that an interrupted run removes its root too
 tar -C "$root" -xf "$tarball"
 # What the root takes from this machine: DNS, and the locally added certificate authorities (a
 # TLS-inspecting proxy's, without which npm refuses the registry).
