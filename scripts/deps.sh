@@ -11,14 +11,14 @@ pkg_ok() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok i
 # optional and fetched by deps-i686.sh, for make test alone.
 # nsis and zip make the installer and the ZIPs, osslsigncode signs them when given a certificate;
 # openssl makes the test's certificate, and 7-Zip unpacks the installer to check what it holds
-# (Python's lzma module the uninstaller inside it).
+# (Python's lzma module the uninstaller inside it, xz the script inside it for the version check).
 # x11-xkb-utils sets the test display's keymap (setxkbmap) for the keyboard layout tests.
 # locales has the sources of the comma-decimal locale that a unit test makes. clang-format,
 # clang-tidy and shellcheck are the checks make test runs on the sources and scripts.
 for p in cmake g++ make ninja-build libgtest-dev googletest locales clang-format clang-tidy shellcheck \
          g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 \
          wine wine64 fonts-wine fonts-liberation xvfb x11-xkb-utils xdotool x11-apps x11-utils imagemagick \
-         nsis zip unzip osslsigncode openssl p7zip-full python3 git; do
+         nsis zip unzip osslsigncode openssl p7zip-full python3 xz-utils git; do
   pkg_ok "$p" || need+=("$p")
 done
 
