@@ -64,9 +64,10 @@ void LeftClick(APIcalls& api, int x, int y) {
     const ScreenRect virtualScreen{left, top, left + api.GetSystemMetrics(SM_CXVIRTUALSCREEN_INDEX),
                                    top + api.GetSystemMetrics(SM_CYVIRTUALSCREEN_INDEX)};
     const NormalizedPoint point = normalizedOnVirtualScreen(x, y, virtualScreen);
+    // Press and release in one event, which the system puts into the input stream as one run: a
+    // pointer that the user moves meanwhile cannot come between them and turn the click into a drag.
     const std::uint32_t at = MOUSEEVENTF_MOVE_FLAG | MOUSEEVENTF_ABSOLUTE_FLAG | MOUSEEVENTF_VIRTUALDESK_FLAG;
-    api.mouse_event(at | MOUSEEVENTF_LEFTDOWN_FLAG, point.x, point.y, 0, 0);
-    api.mouse_event(at | MOUSEEVENTF_LEFTUP_FLAG, point.x, point.y, 0, 0);
+    api.mouse_event(at | MOUSEEVENTF_LEFTDOWN_FLAG | MOUSEEVENTF_LEFTUP_FLAG, point.x, point.y, 0, 0);
 }
 
 }  // namespace trawlix

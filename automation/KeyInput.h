@@ -51,8 +51,8 @@ struct NormalizedPoint {
 NormalizedPoint normalizedOnVirtualScreen(int x, int y, const ScreenRect& virtualScreen);
 
 // Moves the pointer to the point and presses and releases the left button there; the pointer stays.
-// The press and the release carry the point themselves: a user moving the mouse meanwhile, or a late
-// pointer event, must not move the click or turn it into a drag.
+// The press and the release carry the point themselves and go in as one event: a user moving the
+// mouse meanwhile, or a late pointer event, must not move the click or turn it into a drag.
 void LeftClick(APIcalls& api, int x, int y);
 
 }  // namespace trawlix

@@ -28,7 +28,7 @@ Events operator+(Events a, const Events& b) {
 }
 
 const Events kMenuCommand = taps(18) + taps(39) + taps(40, 5) + taps(13);
-const Events kClick = {"cursor 119 150", "leftdown 119 150", "leftup 119 150"};
+const Events kClick = {"cursor 119 150", "leftclick 119 150"};
 
 struct CycleTest : ::testing::Test {
     test::FakeDesktop desktop;
@@ -327,7 +327,7 @@ TEST_F(CycleTest, ClickIsCountedFromTheCornerOfTheClientsMonitor) {
         desktop.events.clear();
         desktop.windows[1].monitor = monitor;
         EXPECT_EQ(cycle.Timer_Timer(), TickResult::Completed);
-        const Events click = {"cursor " + point, "leftdown " + point, "leftup " + point};
+        const Events click = {"cursor " + point, "leftclick " + point};
         EXPECT_EQ(desktop.events, found() + kMenuCommand + Events{"sleep 500"} + ping() + click);
     }
 }
@@ -402,7 +402,7 @@ TEST(KeyInput, CodesOutsideAByteProduceNoEvent) {
     EXPECT_EQ(desktop.events, taps(255));
 }
 
-TEST(KeyInput, ClickLeavesThePointerAtThePointAndTheButtonEventsCarryIt) {
+TEST(KeyInput, ClickLeavesThePointerAtThePointAndIsOneEventThatCarriesIt) {
     test::FakeDesktop desktop;
     LeftClick(desktop, 119, 150);
     EXPECT_EQ(desktop.events, kClick);
