@@ -148,7 +148,7 @@ compiler=$(x86_64-w64-mingw32-g++-posix --version | awk 'NR == 1')
 # The options on Trawlix.exe's own compile and link lines, without files, folders and libraries.
 options_of() { tr ' ' '\n' | grep -E '^-' | grep -vE '^-(o|c|MD|MT|MF)$|^-(I|L|l|Wl,--out-implib|Wl,--major-image)' | tr '\n' ' '; }
 compile_flags=$(ninja -C "$build/win64" -t commands bin/Trawlix.exe | awk '/WinMain.cpp/ && !n++' | options_of)
-link_flags=$(ninja -C "$build/win64" -t commands bin/Trawlix.exe | awk 'END { print }' | sed 's/ && /\n/g' | awk '/g\+\+/ && !n++' | options_of)
+link_flags=$(ninja -C "$build/win64" -t commands bin/Trawlix.exe | awk 'END { print }' | sed 's/ && /\n/g' | awk '/mingw32-g(cc|\+\+)/ && !n++' | options_of)
 
 # --- The document ----------------------------------------------------------------------------------
 mkdir -p "$(dirname "$doc")"
