@@ -54,9 +54,7 @@ void FakeDesktop::mouse_event(std::uint32_t flags, std::uint32_t dx, std::uint32
     // A button event that carries its point over the virtual screen lands there, as Windows maps it.
     const std::uint32_t at = MOUSEEVENTF_MOVE_FLAG | MOUSEEVENTF_ABSOLUTE_FLAG | MOUSEEVENTF_VIRTUALDESK_FLAG;
     const std::uint32_t button = (flags & at) == at ? flags & ~at : flags;
-    std::string event = button == MOUSEEVENTF_LEFTDOWN_FLAG ? "leftdown"
-                        : button == MOUSEEVENTF_LEFTUP_FLAG ? "leftup"
-                        : button == (MOUSEEVENTF_LEFTDOWN_FLAG | MOUSEEVENTF_LEFTUP_FLAG)
+    std::string event = button == (MOUSEEVENTF_LEFTDOWN_FLAG | MOUSEEVENTF_LEFTUP_FLAG)
                             ? "leftclick"
                             : "mouse flags=" + std::to_string(flags);
     if ((flags & at) == at && button != flags) {

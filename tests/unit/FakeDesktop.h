@@ -65,9 +65,9 @@ public:
     // Window messages by their registered number less 0xC000.
     std::vector<std::string> registeredMessages;
 
-    // Every acting call, one line each: "down 18", "up 18", "cursor 119 150", "leftdown 119 150",
-    // "leftup 119 150" and "leftclick 119 150" (press and release in one event) where a button event
-    // carrying its point lands (without one, no point),
+    // Every acting call, one line each: "down 18", "up 18", "cursor 119 150",
+    // "leftclick 119 150" (press and release in one event, where it lands; any other mouse event is
+    // "mouse flags=<f>", with its point when it carries one),
     // "ping <h>" (a WM_NULL sent with SMTO_BLOCK and a timeout of at most a second),
     // "sleep 500", "msgbox <text>", "timer on <h> <id> <ms>", "timer off <h> <id>", "front <h>",
     // "showasync <h> <cmd>", "send <h> <message> <wParam> <lParam> flags=<f> timeout=<ms>" (a message
